@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace taviro {
+
+// The rules of the candidate file: at least kMinCandidates lines, at most
+// kMaxCandidates, and (since every text is kept in memory) at most
+// kMaxCandidateBytes bytes of text.
+constexpr int kMinCandidates = 2;
+constexpr int kMaxCandidates = 10000;
+constexpr qint64 kMaxCandidateBytes = 64LL * 1024 * 1024;
+
+// What reading bonus.txt found.
+struct CandidateFile
+{
+    enum class Status {
+        Ok,         // lines holds every record, count == lines.size()
+        Missing,    // no ordinary file at the path (a folder counts as missing)
+        Unreadable, // exists but could not be opened or read; `error` says why
+        TooMany,    // more than kMaxCandidates records (count stops at kMaxCandidates + 1)
+        TooLarge,   // within the line limit but more than kMaxCandidateBytes of text
+    };
+
+    Status status = Status::Missing;
+    int count = 0;          // records found (capped at kMaxCandidates + 1)
+    QStringList lines;      // decoded records, only when status == Ok
+    QString error;          // a short reason, for Unreadable
+};
+
+// Splits raw bytes into records: CR LF or a lone CR ends a line, a lone LF is
+// an ordinary character, and a line end at the very end starts no record.
+// Stops after `maxRecords` records when maxRecords >= 0.
+QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords = -1);
+
+// Decodes one record from the legacy code page (GBK). Bytes that are not
+// valid GBK become U+FFFD; nothing is dropped.
+QString decodeRecord(const QByteArray &bytes);
+
+// Reads the candidate file at `path`. Never blocks on a named pipe and never
+// reads more than it needs to decide: counting stops at kMaxCandidates + 1.
+CandidateFile readCandidateFile(const QString &path);
+
+// Indexes (1-based line numbers) of the sample names shown by the roll.
+QVector<int> sampleLineNumbers(int count);
+
+} // namespace taviro

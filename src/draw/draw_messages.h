@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The texts the draw engine hands to the window, character for character.
+namespace taviro::msg {
+
+inline QString missingFile()
+{
+    return QStringLiteral("请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。");
+}
+inline QString tooFew() { return QStringLiteral("记录起码需要两条以上，请检查!"); }
+inline QString tooMany() { return QStringLiteral("记录总数不要超过10000条！"); }
+QString unreadable(const QString &reason);
+QString tooLarge();
+inline QString exhausted() { return QStringLiteral("都抽完了，一个不剩了！！！！！"); }
+inline QString countTooLarge() { return QStringLiteral("抽取的人数不能多于候选人数！[开始]"); }
+inline QString randomRefused() { return QStringLiteral("抽取的人数不能多于候选人数！[随即函数]"); }
+// `names` already holds a "|" before every name.
+inline QString lastGroup(const QString &names)
+{
+    return QStringLiteral("仅剩最后一组候选项目，就是") + names + QStringLiteral("，不足以进行一次摇号！");
+}
+inline QString countLabel(int n) { return QStringLiteral("共") + QString::number(n) + QStringLiteral("条数据！"); }
+inline QString rollPlaceholder() { return QStringLiteral("---------"); }
+
+} // namespace taviro::msg

@@ -1,0 +1,209 @@
+#include "draw_session.h"
+
+#include "candidate_list.h"
+#include "draw_messages.h"
+#include "draw_random.h"
+
+#include <algorithm>
+
+namespace taviro {
+
+ClockRandomiser::ClockRandomiser(RandomSource &rng)
+    : m_rng(rng)
+{
+}
+
+QVector<int> ClockRandomiser::genRndArray(int myNum, int neededNum)
+{
+    return GenRndArray(myNum, neededNum, m_rng);
+}
+
+void ClockRandomiser::reshuffle(QStringList &picks)
+{
+    const int n = picks.size();
+    if (n < 1)
+        return;
+    for (int o = 0; o <= 5; ++o)
+        for (int k = 0; k <= 10000; ++k)
+            randomSwapStep(m_rng, picks, n, k, o);
+}
+
+int parseRoundCount(const QString &text)
+{
+    bool ok = false;
+    const short value = text.trimmed().toShort(&ok, 10);
+    return ok && value >= 1 ? value : 0;
+}
+
+DrawSession::DrawSession(DrawRandomiser &randomiser)
+    : m_randomiser(randomiser)
+{
+}
+
+InitResult DrawSession::initialise(const QString &candidateFilePath)
+{
+    InitResult result;
+    if (isInitialised()) {
+        result.kind = InitResult::Kind::AlreadyInitialised;
+        return result;
+    }
+
+    CandidateFile file = readCandidateFile(candidateFilePath);
+    result.count = file.count;
+    using Status = CandidateFile::Status;
+    const bool counted = file.status == Status::Ok || file.status == Status::TooLarge;
+    if (file.status == Status::Missing) {
+        result.kind = InitResult::Kind::Missing;
+        result.message = msg::missingFile();
+    } else if (file.status == Status::Unreadable) {
+        result.kind = InitResult::Kind::Unreadable;
+        result.message = msg::unreadable(file.error);
+    } else if (file.status == Status::TooMany) {
+        result.kind = InitResult::Kind::TooMany;
+        result.message = msg::tooMany();
+    } else if (counted && file.count < kMinCandidates) {
+        result.kind = InitResult::Kind::TooFew;
+        result.message = msg::tooFew();
+    } else if (file.status == Status::TooLarge) {
+        result.kind = InitResult::Kind::TooLarge;
+        result.message = msg::tooLarge();
+    } else {
+        const int n = file.count;
+        QVector<int> order = m_randomiser.genRndArray(n, n);
+        if (order.size() != n) { // the generator refused: nothing changes
+            result.kind = InitResult::Kind::Unreadable;
+            result.message = msg::randomRefused();
+            return result;
+        }
+        m_candidates = std::move(file.lines);
+        m_rollNames.clear();
+        for (int line : sampleLineNumbers(n))
+            m_rollNames.append(m_candidates.at(line - 1));
+        m_drawn = QVector<bool>(n, false);
+        m_remaining = n;
+        m_perRound = 1;
+        m_drawOrder = std::move(order);
+        m_state = RoundState::Ready;
+        result.kind = InitResult::Kind::Ready;
+        result.label = msg::countLabel(n);
+    }
+    return result;
+}
+
+StartResult DrawSession::start(const QString &countText)
+{
+    StartResult result;
+    if (m_state == RoundState::Rolling) {
+        result.kind = StartResult::Kind::AlreadyRolling;
+        return result;
+    }
+    if (m_state == RoundState::RevealPending) {
+        result.kind = StartResult::Kind::RevealPending;
+        return result;
+    }
+    if (m_remaining == 0) {
+        result.kind = StartResult::Kind::Exhausted;
+        result.message = msg::exhausted();
+        return result;
+    }
+    // The last-group test uses the count of the previous round.
+    if (m_remaining <= m_perRound)
+        return closeWithLastGroup();
+
+    int count = parseRoundCount(countText);
+    if (count == 0) {
+        count = 1;
+        result.countTextToWrite = QStringLiteral("1");
+    }
+    if (m_remaining < count) {
+        // A refused count is not kept: the next start tests against the
+        // previous round's count, as if this request had never been made.
+        result.kind = StartResult::Kind::Refused;
+        result.message = msg::countTooLarge();
+        return result;
+    }
+
+    const QVector<int> ranks = m_randomiser.genRndArray(m_remaining, count);
+    if (ranks.size() != count) {
+        result.kind = StartResult::Kind::Refused;
+        result.message = msg::randomRefused();
+        return result;
+    }
+
+    // Rank r stands for the r-th undrawn candidate along the draw order.
+    QVector<int> undrawn;
+    undrawn.reserve(m_remaining);
+    for (int p = 0; p < m_drawn.size(); ++p)
+        if (!m_drawn[p])
+            undrawn.append(p);
+    QVector<int> positions;
+    positions.reserve(count);
+    for (int rank : ranks)
+        positions.append(undrawn.at(rank - 1));
+
+    // The round's winners in the order of their lines in the file.
+    std::sort(positions.begin(), positions.end(),
+              [this](int a, int b) { return m_drawOrder[a] < m_drawOrder[b]; });
+    m_roundPicks.clear();
+    m_roundPicks.reserve(count);
+    for (int p : positions) {
+        m_roundPicks.append(m_candidates.at(m_drawOrder[p] - 1));
+        m_drawn[p] = true;
+    }
+    m_remaining = static_cast<int>(std::count(m_drawn.cbegin(), m_drawn.cend(), false));
+    m_perRound = count;
+    m_state = RoundState::Rolling;
+    result.kind = StartResult::Kind::Rolling;
+    return result;
+}
+
+StartResult DrawSession::closeWithLastGroup()
+{
+    StartResult result;
+    result.kind = StartResult::Kind::LastGroup;
+    QString names;
+    for (int p = 0; p < m_drawn.size(); ++p) {
+        if (m_drawn[p])
+            continue;
+        const QString &text = m_candidates.at(m_drawOrder[p] - 1);
+        names += QLatin1Char('|');
+        names += text;
+        result.appendedLog += m_log.append(text);
+        m_drawn[p] = true;
+        --m_remaining;
+    }
+    result.message = msg::lastGroup(names);
+    return result;
+}
+
+QString DrawSession::stop()
+{
+    if (m_state != RoundState::Rolling)
+        return QString();
+    m_state = RoundState::RevealPending;
+    return m_roundPicks.value(0);
+}
+
+RevealResult DrawSession::reveal()
+{
+    RevealResult result;
+    if (m_state != RoundState::RevealPending)
+        return result;
+    m_randomiser.reshuffle(m_roundPicks);
+    for (const QString &name : qAsConst(m_roundPicks))
+        result.appendedLog += m_log.append(name);
+    result.label = m_roundPicks.value(m_roundPicks.size() - 1);
+    m_state = RoundState::Ready;
+    return result;
+}
+
+QString DrawSession::rollTick()
+{
+    if (m_rollNames.isEmpty())
+        return QString();
+    const QString name = m_rollNames.at(m_rollIndex - 1);
+    m_rollIndex = m_rollIndex < m_rollNames.size() ? m_rollIndex + 1 : 1;
+    return name;
+}
+
+} // namespace taviro

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "results_log.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+namespace taviro {
+
+class RandomSource;
+
+// How the session draws at random. Production uses the clock generator;
+// tests script the results to replay worked examples.
+class DrawRandomiser
+{
+public:
+    virtual ~DrawRandomiser() = default;
+    // GenRndArray(myNum, neededNum): distinct values in 1..myNum, or empty when refused.
+    virtual QVector<int> genRndArray(int myNum, int neededNum) = 0;
+    // Reorders the winners of a stopped round before they are logged.
+    virtual void reshuffle(QStringList &picks) = 0;
+};
+
+// GenRndArray and the 6 x 10001-step reveal reshuffle on a RandomSource.
+class ClockRandomiser : public DrawRandomiser
+{
+public:
+    explicit ClockRandomiser(RandomSource &rng);
+    QVector<int> genRndArray(int myNum, int neededNum) override;
+    void reshuffle(QStringList &picks) override;
+
+private:
+    RandomSource &m_rng;
+};
+
+struct InitResult
+{
+    enum class Kind { Ready, Missing, TooFew, TooMany, Unreadable, TooLarge, AlreadyInitialised };
+    Kind kind = Kind::Missing;
+    int count = 0;   // records found (Ready, TooFew, TooMany)
+    QString message; // the box to show; empty for Ready and AlreadyInitialised
+    QString label;   // Ready: the roll label's new text "共N条数据！"
+};
+
+struct StartResult
+{
+    enum class Kind {
+        Rolling,       // picks made and marked; start the roll
+        Exhausted,     // nobody left: show `message`
+        LastGroup,     // everyone left was logged: show `message`, caret to the end
+        Refused,       // count larger than what is left: show `message`, nothing drawn
+        RevealPending, // the stopped round is not revealed yet: nothing happens
+        AlreadyRolling,// a roll is running: stop it instead
+    };
+    Kind kind = Kind::Exhausted;
+    QString message;
+    // Not null when the count box must be set to this text ("1").
+    QString countTextToWrite;
+    // LastGroup: the text appended to the log.
+    QString appendedLog;
+};
+
+struct RevealResult
+{
+    QString appendedLog; // the entries appended to the log, in order
+    QString label;       // the name shown last
+};
+
+// The draw: DrawState, the round machine and the results log. It never
+// touches a widget; the window maps its outcomes to what the user sees.
+//
+// The candidates' texts, the samples and the draw order are fixed once at a
+// successful initialise, so editing or removing bonus.txt afterwards cannot
+// change who is drawn, nor draw anybody twice.
+class DrawSession
+{
+public:
+    enum class RoundState { NotInitialised, Ready, Rolling, RevealPending };
+
+    explicit DrawSession(DrawRandomiser &randomiser);
+
+    InitResult initialise(const QString &candidateFilePath);
+
+    // A start request with the text of the count box.
+    StartResult start(const QString &countText);
+    // Ends the roll; returns the text to show in the roll label (the round's
+    // winner whose line comes first in the file). Only valid while Rolling.
+    QString stop();
+    // Logs the stopped round. Only valid while RevealPending.
+    RevealResult reveal();
+    // The roll label's next sample name (advances RollIndex).
+    QString rollTick();
+
+    RoundState roundState() const { return m_state; }
+    bool isInitialised() const { return m_state != RoundState::NotInitialised; }
+    const ResultsLog &log() const { return m_log; }
+
+    // DrawState, 1-based values as the names say; read-only views for tests.
+    int remainingCount() const { return m_remaining; }
+    int perRoundCount() const { return m_perRound; }
+    int candidateCount() const { return m_candidates.size(); }
+    const QVector<int> &drawOrder() const { return m_drawOrder; }           // [p-1] = line number
+    const QVector<bool> &drawnFlags() const { return m_drawn; }             // [p-1]
+    const QStringList &rollNames() const { return m_rollNames; }
+    int rollIndex() const { return m_rollIndex; }                           // 1-based
+    const QStringList &roundPicks() const { return m_roundPicks; }
+    int roundNumber() const { return m_log.nextNumber(); }
+    const QStringList &candidates() const { return m_candidates; }         // [line-1]
+
+private:
+    StartResult closeWithLastGroup();
+
+    DrawRandomiser &m_randomiser;
+    RoundState m_state = RoundState::NotInitialised;
+    QStringList m_candidates;
+    int m_remaining = 0;
+    int m_perRound = 0;
+    QVector<int> m_drawOrder;
+    QVector<bool> m_drawn;
+    QStringList m_rollNames;
+    int m_rollIndex = 1;
+    QStringList m_roundPicks;
+    ResultsLog m_log;
+};
+
+// Parses the count box: blanks around the digits are ignored; empty,
+// non-numeric, out-of-range, zero or negative text gives 0 (meaning "use 1
+// and write 1 back").
+int parseRoundCount(const QString &text);
+
+} // namespace taviro

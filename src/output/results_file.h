@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+namespace taviro {
+
+// The results file's name, in the application folder.
+QString resultsFileName(); // "摇号结果.txt"
+QString resultsFilePath(const QString &folder);
+
+// The exact bytes of the results file for a log text: the text, one CR LF,
+// in GBK without a byte-order mark. A replacement character (an undecodable
+// byte of the candidate file) is written as "?", so encoding never fails.
+QByteArray encodeResults(const QString &logText);
+
+// The text of a results file's bytes (GBK), as the printer renders it.
+QString decodeResults(const QByteArray &bytes);
+
+struct SaveOutcome
+{
+    bool ok = false;
+    QString path;
+    QString error; // why the write failed, for the message box
+};
+
+// Writes the results file atomically: either the new file stands complete
+// or the previous one is untouched.
+SaveOutcome saveResults(const QString &logText, const QString &folder);
+
+// The step that puts the bytes into the open temporary file; false when it
+// failed. saveResults uses writeAllBytes; tests pass a writer that fails.
+using ResultsWriter = std::function<bool(QIODevice &file, const QByteArray &bytes)>;
+bool writeAllBytes(QIODevice &file, const QByteArray &bytes);
+SaveOutcome saveResults(const QString &logText, const QString &folder, const ResultsWriter &writer);
+
+// The confirmation after a successful save, and the failure message.
+QString savedMessage();
+QString saveFailedMessage(const SaveOutcome &outcome);
+
+} // namespace taviro

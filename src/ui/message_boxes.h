@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace taviro {
+
+// Every report to the user goes through here, so tests can read each box's
+// text and caption and answer the questions.
+class MessageBoxes
+{
+public:
+    virtual ~MessageBoxes() = default;
+    // A modal box with an OK button only.
+    virtual void inform(QWidget *parent, const QString &text, const QString &caption) = 0;
+    // A modal Yes/No box with Yes as the default and Escape as No; true for Yes.
+    virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
+};
+
+// QMessageBox without an icon.
+MessageBoxes &standardMessageBoxes();
+
+} // namespace taviro
