@@ -1,0 +1,13 @@
+#include "print_service.h"
+
+namespace taviro {
+
+SaveOutcome printResults(const QString &logText, const QString &folder, PrintService &printer)
+{
+    SaveOutcome outcome = saveResults(logText, folder);
+    if (outcome.ok)
+        printer.printFile(outcome.path);
+    return outcome;
+}
+
+} // namespace taviro

@@ -1,0 +1,115 @@
+#include "results_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace taviro {
+
+namespace {
+
+// The legacy code page of the candidate file. Qt reaches GBK through ICU;
+// a Qt without it falls back to UTF-8, the same way the candidate file is
+// then read, so text is never lost.
+constexpr const char *kLegacyCodePage = "GBK";
+
+QString reasonWithDetail(const QString &reason, const QFileDevice &file)
+{
+    if (file.error() == QFileDevice::NoError || file.errorString().isEmpty())
+        return reason;
+    return reason + QStringLiteral("（") + file.errorString() + QStringLiteral("）");
+}
+
+SaveOutcome failure(SaveOutcome outcome, const QString &error)
+{
+    outcome.ok = false;
+    outcome.error = error;
+    return outcome;
+}
+
+} // namespace
+
+QString resultsFileName()
+{
+    return QStringLiteral("摇号结果.txt");
+}
+
+QString resultsFilePath(const QString &folder)
+{
+    return QDir(folder).filePath(resultsFileName());
+}
+
+QByteArray encodeResults(const QString &logText)
+{
+    QString text = logText + QStringLiteral("\r\n");
+    // U+FFFD marks a byte of bonus.txt that was not GBK; GBK has no such
+    // character, so it is written as a plain question mark.
+    text.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
+    QStringEncoder encoder(kLegacyCodePage);
+    if (!encoder.isValid())
+        return text.toUtf8();
+    // Anything else GBK cannot represent also becomes "?": the converter
+    // substitutes instead of stopping, so every line reaches the file.
+    return encoder.encode(text);
+}
+
+QString decodeResults(const QByteArray &bytes)
+{
+    QStringDecoder decoder(kLegacyCodePage);
+    if (!decoder.isValid())
+        return QString::fromUtf8(bytes);
+    return decoder.decode(bytes);
+}
+
+bool writeAllBytes(QIODevice &file, const QByteArray &bytes)
+{
+    return file.write(bytes) == bytes.size();
+}
+
+SaveOutcome saveResults(const QString &logText, const QString &folder)
+{
+    return saveResults(logText, folder, writeAllBytes);
+}
+
+SaveOutcome saveResults(const QString &logText, const QString &folder, const ResultsWriter &writer)
+{
+    SaveOutcome outcome;
+    outcome.path = resultsFilePath(folder);
+    const QByteArray bytes = encodeResults(logText);
+
+    if (QFileInfo(outcome.path).isDir())
+        return failure(outcome, QStringLiteral("那里有一个同名的文件夹"));
+
+    // The new text goes to a temporary file beside the old one and replaces
+    // it only once it is complete and flushed; any failure before that
+    // leaves the previous results file exactly as it was.
+    QSaveFile file(outcome.path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(outcome, reasonWithDetail(QStringLiteral("无法创建文件"), file));
+    if (!writer(file, bytes)) {
+        const QString error = reasonWithDetail(QStringLiteral("写入时出错"), file);
+        file.cancelWriting();
+        return failure(outcome, error);
+    }
+    if (!file.commit())
+        return failure(outcome, reasonWithDetail(QStringLiteral("无法替换原来的文件"), file));
+
+    outcome.ok = true;
+    return outcome;
+}
+
+QString savedMessage()
+{
+    return QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt");
+}
+
+QString saveFailedMessage(const SaveOutcome &outcome)
+{
+    return QStringLiteral("摇号结果没有保存！\n无法写入文件：") + QDir::toNativeSeparators(outcome.path)
+        + QStringLiteral("\n原因：") + outcome.error
+        + QStringLiteral("\n原有的摇号结果.txt（如果有）没有改动，窗口中的结果也都还在，请排除问题后再保存。");
+}
+
+} // namespace taviro

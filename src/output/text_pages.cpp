@@ -1,0 +1,104 @@
+#include "text_pages.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTextLayout>
+#include <QTextOption>
+
+namespace taviro {
+
+namespace {
+
+QStringList splitLines(const QString &text)
+{
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineEnd);
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+QFont chineseTextFont(qreal pointSize)
+{
+    static const char *const preferred[] = {
+        "WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC", "Noto Serif CJK SC",
+        "Source Han Sans SC", "Microsoft YaHei", "SimSun", "AR PL UMing CN", "Droid Sans Fallback",
+    };
+    const QStringList installed = QFontDatabase::families();
+    QString family;
+    for (const char *name : preferred) {
+        if (installed.contains(QLatin1String(name), Qt::CaseInsensitive)) {
+            family = QLatin1String(name);
+            break;
+        }
+    }
+    if (family.isEmpty()) {
+        const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+        if (!chinese.isEmpty())
+            family = chinese.constFirst();
+    }
+    QFont font;
+    if (!family.isEmpty())
+        font.setFamily(family);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+int paintTextPages(QPagedPaintDevice &device, const QString &text, const QFont &font)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return 0;
+
+    const qreal pageWidth = device.width();
+    const qreal pageHeight = device.height();
+    const QFontMetricsF metrics(font, &device);
+
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Eight digits' width, so the names after "[n]:" line up.
+    option.setTabStopDistance(8 * metrics.horizontalAdvance(QLatin1Char('0')));
+
+    int pages = 1;
+    qreal y = 0;
+    auto makeRoom = [&](qreal height) {
+        if (y > 0 && y + height > pageHeight) {
+            device.newPage();
+            ++pages;
+            y = 0;
+        }
+    };
+
+    for (const QString &line : splitLines(text)) {
+        if (line.isEmpty()) {
+            makeRoom(metrics.lineSpacing());
+            y += metrics.lineSpacing();
+            continue;
+        }
+        QTextLayout layout(line, font, &device);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+            row.setLeadingIncluded(true);
+            row.setLineWidth(pageWidth);
+        }
+        layout.endLayout();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine row = layout.lineAt(i);
+            makeRoom(row.height());
+            row.draw(&painter, QPointF(0, y - row.y()));
+            y += row.height();
+        }
+    }
+    painter.end();
+    return pages;
+}
+
+} // namespace taviro

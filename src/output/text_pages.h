@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QPagedPaintDevice;
+
+namespace taviro {
+
+// A font for printing the results: the first installed family of a list of
+// common Chinese fonts, else any family that covers Simplified Chinese.
+QFont chineseTextFont(qreal pointSize = 12);
+
+// Paints plain text on the pages of `device`: one paragraph per line (CR LF,
+// CR or LF ends a line; a line end at the very end adds no empty line), tabs
+// expanded, lines too long for the page wrapped, and a new page begun
+// whenever the next line does not fit. Returns the number of pages painted,
+// or 0 when the device could not be painted on.
+int paintTextPages(QPagedPaintDevice &device, const QString &text, const QFont &font);
+
+} // namespace taviro
