@@ -206,23 +206,14 @@ bool openRegularFile(const QString &path, QFile &file, QString &why)
 
 } // namespace
 
-CandidateFile readCandidateFile(const QString &path)
+CandidateFile readCandidates(QIODevice &device, int chunkSize)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        return CandidateFile{};
-
-    QFile file;
-    QString why;
-    if (!openRegularFile(path, file, why))
-        return unreadable(why);
-
     RecordCollector collector;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    QByteArray chunk(qMax(1, chunkSize), Qt::Uninitialized);
     while (!collector.full()) {
-        const qint64 got = file.read(chunk.data(), chunk.size());
+        const qint64 got = device.read(chunk.data(), chunk.size());
         if (got < 0)
-            return unreadable(file.errorString());
+            return unreadable(device.errorString());
         if (got == 0)
             break;
         collector.feed(chunk.constData(), got);
@@ -244,6 +235,19 @@ CandidateFile readCandidateFile(const QString &path)
             result.lines.append(decodeWith(decoder, record));
     }
     return result;
+}
+
+CandidateFile readCandidateFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return CandidateFile{};
+
+    QFile file;
+    QString why;
+    if (!openRegularFile(path, file, why))
+        return unreadable(why);
+    return readCandidates(file);
 }
 
 } // namespace taviro

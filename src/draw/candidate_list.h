@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
 namespace taviro {
 
 // The rules of the candidate file: at least kMinCandidates lines, at most
@@ -38,6 +40,10 @@ QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords = -1);
 // Decodes one record from the legacy code page (GBK). Bytes that are not
 // valid GBK become U+FFFD; nothing is dropped.
 QString decodeRecord(const QByteArray &bytes);
+
+// Reads candidate records from an open device, `chunkSize` bytes at a time
+// (the record rules do not depend on where the chunks end).
+CandidateFile readCandidates(QIODevice &device, int chunkSize = 1 << 20);
 
 // Reads the candidate file at `path`. Never blocks on a named pipe and never
 // reads more than it needs to decide: counting stops at kMaxCandidates + 1.
