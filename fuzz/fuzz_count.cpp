@@ -1,0 +1,19 @@
+// Fuzzes the per-round count box: any text gives either "use 1" (0) or a
+// count in 1..32767 that reads back as itself.
+#include "draw/draw_session.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const int count = taviro::parseRoundCount(text);
+    if (count < 0 || count > 32767)
+        std::abort();
+    if (count > 0 && taviro::parseRoundCount(QString::number(count)) != count)
+        std::abort();
+    if (count > 0 && taviro::parseRoundCount(QStringLiteral(" ") + text + QStringLiteral("\t")) != count)
+        std::abort();
+    return 0;
+}
