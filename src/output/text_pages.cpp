@@ -62,8 +62,11 @@ int paintTextPages(QPagedPaintDevice &device, const QString &text, const QFont &
 
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    // Eight digits' width, so the names after "[n]:" line up.
-    option.setTabStopDistance(8 * metrics.horizontalAdvance(QLatin1Char('0')));
+    // Tab stops every eight digits' width, so the names after "[n]:" line
+    // up. QTextLayout scales tab distances from 96 dots per inch to the
+    // device's resolution itself, so the distance is given at 96 dpi.
+    const qreal toLayoutUnits = device.logicalDpiX() > 0 ? 96.0 / device.logicalDpiX() : 1.0;
+    option.setTabStopDistance(8 * metrics.horizontalAdvance(QLatin1Char('0')) * toLayoutUnits);
 
     int pages = 1;
     qreal y = 0;
