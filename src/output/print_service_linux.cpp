@@ -35,7 +35,7 @@ public:
             return;
         QPrinter printer(target, QPrinter::HighResolution);
         printer.setDocName(QFileInfo(path).fileName());
-        paintTextPages(printer, text, chineseTextFont());
+        paintTextPages(printer, text, resultsPrintFont());
     }
 };
 

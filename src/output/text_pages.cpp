@@ -22,30 +22,46 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+QString firstInstalled(const QStringList &installed, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        const QString family = QLatin1String(name);
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return family;
+    }
+    return QString();
+}
+
 } // namespace
 
-QFont chineseTextFont(qreal pointSize)
+QFont resultsPrintFont(qreal pointSize)
 {
-    static const char *const preferred[] = {
-        "WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC", "Noto Serif CJK SC",
-        "Source Han Sans SC", "Microsoft YaHei", "SimSun", "AR PL UMing CN", "Droid Sans Fallback",
-    };
     const QStringList installed = QFontDatabase::families();
-    QString family;
-    for (const char *name : preferred) {
-        if (installed.contains(QLatin1String(name), Qt::CaseInsensitive)) {
-            family = QLatin1String(name);
-            break;
-        }
+    QString chinese = firstInstalled(installed, {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC",
+                                                 "Noto Serif CJK SC", "Source Han Sans SC", "Microsoft YaHei",
+                                                 "SimSun", "AR PL UMing CN", "Droid Sans Fallback"});
+    if (chinese.isEmpty()) {
+        const QStringList covering = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+        if (!covering.isEmpty())
+            chinese = covering.constFirst();
     }
-    if (family.isEmpty()) {
-        const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-        if (!chinese.isEmpty())
-            family = chinese.constFirst();
-    }
+    // The usual CUPS chain turns a job into PostScript with pdftocairo and
+    // back into PDF with Ghostscript. When one face supplies both the Latin
+    // and the Chinese glyphs, that chain splits it into subsets of the same
+    // name and the Latin part (the entry numbers) loses its text: the page
+    // looks right but cannot be searched or copied. A separate Latin face
+    // keeps every character's text.
+    const QString latin = firstInstalled(installed, {"DejaVu Sans", "Liberation Sans", "Noto Sans", "FreeSans",
+                                                     "Arial"});
+    QStringList families;
+    if (!latin.isEmpty())
+        families << latin;
+    if (!chinese.isEmpty())
+        families << chinese;
+
     QFont font;
-    if (!family.isEmpty())
-        font.setFamily(family);
+    if (!families.isEmpty())
+        font.setFamilies(families);
     font.setPointSizeF(pointSize);
     return font;
 }

@@ -7,9 +7,11 @@ class QPagedPaintDevice;
 
 namespace taviro {
 
-// A font for printing the results: the first installed family of a list of
-// common Chinese fonts, else any family that covers Simplified Chinese.
-QFont chineseTextFont(qreal pointSize = 12);
+// The font the results are printed in. Chinese text comes from the first
+// installed family of a list of common Chinese fonts (else any family that
+// covers Simplified Chinese); Latin letters, digits and punctuation come from
+// a Latin family placed before it when one is installed.
+QFont resultsPrintFont(qreal pointSize = 12);
 
 // Paints plain text on the pages of `device`: one paragraph per line (CR LF,
 // CR or LF ends a line; a line end at the very end adds no empty line), tabs

@@ -28,6 +28,20 @@ inline QString extract(const QString &path, int page = 0, QString *error = nullp
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
+// Runs a tool to its end; false (with `error` set) unless it exits with 0.
+inline bool run(const QString &program, const QStringList &args, QString *error = nullptr, int timeoutMs = 120000)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(program, args);
+    const bool ok = tool.waitForFinished(timeoutMs) && tool.exitStatus() == QProcess::NormalExit
+        && tool.exitCode() == 0;
+    if (!ok && error)
+        *error = program + QStringLiteral(" failed: ") + tool.errorString() + QLatin1Char(' ')
+            + QString::fromLocal8Bit(tool.readAll());
+    return ok;
+}
+
 // The number of pages, or -1.
 inline int pageCount(const QString &path)
 {

@@ -27,7 +27,7 @@ Painted paintToPdf(const QTemporaryDir &dir, const QString &text, const QString 
     QPdfWriter writer(result.pdf);
     writer.setResolution(1200);
     writer.setPageSize(QPageSize(QPageSize::A4));
-    result.pages = paintTextPages(writer, text, chineseTextFont());
+    result.pages = paintTextPages(writer, text, resultsPrintFont());
     return result;
 }
 
@@ -52,19 +52,25 @@ private slots:
     void noLineLostAtPageBreaks_data();
     void noLineLostAtPageBreaks();
     void tabAlignsTheNames();
+    void textSurvivesThePrintersConversion_data();
+    void textSurvivesThePrintersConversion();
 };
 
 void TestTextPages::fontHasChineseGlyphs()
 {
-    const QFont font = chineseTextFont();
-    const QString family = QFontInfo(font).family();
-    QVERIFY2(QFontDatabase::families(QFontDatabase::SimplifiedChinese).contains(family), qPrintable(family));
+    const QFont font = resultsPrintFont();
+    const QStringList families = font.families();
+    const QStringList chineseFamilies = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    QVERIFY2(!families.isEmpty(), "no font family chosen");
+    // The last family supplies the Chinese text; any before it is Latin only.
+    QVERIFY2(chineseFamilies.contains(families.constLast()), qPrintable(families.join(QLatin1Char(','))));
+    QVERIFY(families.size() <= 2);
     const QFontMetrics metrics(font);
-    const QString chinese = QString::fromUtf8("摇号结果李四张三王五已经保存到软件目录下！");
+    const QString chinese = QString::fromUtf8("摇号结果李四张三王五已经保存到软件目录下！，");
     for (const QChar c : chinese)
         QVERIFY2(metrics.inFont(c), qPrintable(QString(c)));
     QCOMPARE(font.pointSizeF(), 12.0);
-    QCOMPARE(chineseTextFont(9).pointSizeF(), 9.0);
+    QCOMPARE(resultsPrintFont(9).pointSizeF(), 9.0);
 }
 
 void TestTextPages::linesReachThePage_data()
@@ -197,6 +203,51 @@ void TestTextPages::tabAlignsTheNames()
         ++seen;
     }
     QCOMPARE(seen, 12);
+}
+
+void TestTextPages::textSurvivesThePrintersConversion_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("worked example")
+        << QStringList{QString::fromUtf8("李四"), QString::fromUtf8("张三"), QString::fromUtf8("王五")};
+    QTest::newRow("Latin, accents and full-width punctuation")
+        << QStringList{QStringLiteral("Tom Smith"), QString::fromUtf8("José，李"), QString::fromUtf8("Ａ组 ０１号")};
+    // More distinct characters than fit one font subset (256 glyphs).
+    QStringList many;
+    for (int i = 0; i < 60; ++i) {
+        QString name;
+        for (int k = 0; k < 10; ++k)
+            name += QChar(0x4E00 + 29 * (i * 10 + k)); // all within the common CJK block
+        many << name + QStringLiteral(" No.") + QString::number(i);
+    }
+    QTest::newRow("six hundred distinct characters") << many;
+}
+
+// A print job reaches a CUPS queue as PDF and is turned into PostScript by
+// pdftocairo; a PDF printer turns that back into PDF with Ghostscript. Every
+// line must keep its text through that chain.
+void TestTextPages::textSurvivesThePrintersConversion()
+{
+    QFETCH(QStringList, names);
+    ResultsLog log;
+    QStringList lines{QString::fromUtf8("摇号结果")};
+    for (const QString &name : names) {
+        log.append(name);
+        lines << QLatin1Char('[') + QString::number(lines.size()) + QStringLiteral("]:") + name;
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Painted painted = paintToPdf(dir, log.text() + QStringLiteral("\r\n"));
+    const QString ps = dir.filePath(QStringLiteral("job.ps"));
+    const QString back = dir.filePath(QStringLiteral("back.pdf"));
+    QString error;
+    QVERIFY2(pdftext::run(QStringLiteral("pdftocairo"), {QStringLiteral("-ps"), painted.pdf, ps}, &error),
+             qPrintable(error));
+    QVERIFY2(pdftext::run(QStringLiteral("ps2pdf"), {ps, back}, &error), qPrintable(error));
+    const QString text = pdftext::extract(back, 0, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const QString missing = pdftext::firstMissingInOrder(text, lines);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing + QStringLiteral(" not in:\n") + text));
 }
 
 QTEST_MAIN(TestTextPages)
