@@ -1,0 +1,11 @@
+#pragma once
+
+namespace taviro {
+
+// The windows are laid out for small, flat controls: tiny buttons of 9 x 12
+// pixels, one-entry lists with their arrows, an 18-pixel count box. Qt's
+// built-in "Windows" style draws them with small paddings, so their contents
+// show at those sizes. Makes it the application's style (once).
+void useCompactStyle();
+
+} // namespace taviro

@@ -1,0 +1,328 @@
+#include "frm_main.h"
+
+#include "app/version.h"
+#include "compact_style.h"
+#include "draw/draw_messages.h"
+#include "message_boxes.h"
+#include "output/print_service.h"
+#include "output/results_file.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTimer>
+
+namespace taviro {
+
+namespace {
+
+const QString kProductTitle = QStringLiteral("Taviro");
+const QColor kStartUpColour(0xFF, 0x00, 0x00);
+
+void setBackColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+QString FrmMain::startCaption()
+{
+    return QStringLiteral("开始&G");
+}
+
+QString FrmMain::stopCaption()
+{
+    return QStringLiteral("停止&G");
+}
+
+FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_session(*services.randomiser)
+{
+    useCompactStyle();
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+
+    m_form = buildForm(mainFormSpec(), this);
+    m_lblRoll = m_form.get<QLabel>(QStringLiteral("Lbl_Roll"));
+    m_txtResults = m_form.get<QPlainTextEdit>(QStringLiteral("Txt_Results"));
+    m_txtNum = m_form.get<QLineEdit>(QStringLiteral("Txt_Num"));
+    m_cmdInit = m_form.get<QPushButton>(QStringLiteral("Cmd_Init"));
+    m_cmdStart = m_form.get<QPushButton>(QStringLiteral("Cmd_Start"));
+    m_cmdSave = m_form.get<QPushButton>(QStringLiteral("Cmd_Save"));
+    m_cmdPrint = m_form.get<QPushButton>(QStringLiteral("Cmd_Print"));
+    m_cmdExit = m_form.get<QPushButton>(QStringLiteral("Cmd_Exit"));
+    m_cmdAbout = m_form.get<QPushButton>(QStringLiteral("CmdAbout"));
+    m_frameOper = m_form.widgets.value(QStringLiteral("Frame_Oper"));
+    m_listFontsRoll = m_form.get<QListWidget>(QStringLiteral("List_Fonts_Roll"));
+    m_listFontsResults = m_form.get<QListWidget>(QStringLiteral("List_Fonts_Results"));
+    m_timer1 = m_form.timers.value(QStringLiteral("Timer1"));
+    m_timer2 = m_form.timers.value(QStringLiteral("Timer2"));
+    m_timer2->setSingleShot(true);
+
+
+    connect(m_cmdInit, &QPushButton::clicked, this, &FrmMain::cmdInitClick);
+    connect(m_cmdStart, &QPushButton::clicked, this, &FrmMain::cmdStartClick);
+    connect(m_cmdSave, &QPushButton::clicked, this, &FrmMain::cmdSaveClick);
+    connect(m_cmdPrint, &QPushButton::clicked, this, &FrmMain::cmdPrintClick);
+    connect(m_cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_cmdAbout, &QPushButton::clicked, this, &FrmMain::aboutRequested);
+    connect(m_timer1, &QTimer::timeout, this, &FrmMain::timer1Timer);
+    connect(m_timer2, &QTimer::timeout, this, &FrmMain::timer2Timer);
+
+    formLoad();
+    m_txtResults->setFocus();
+    centreOnScreen(mainFormSpec(), this);
+}
+
+FrmMain::~FrmMain()
+{
+    qApp->removeEventFilter(this);
+}
+
+DrawSession &FrmMain::session()
+{
+    return m_session;
+}
+
+void FrmMain::formLoad()
+{
+    setWindowTitle(mainWindowTitle());
+    // RollIndex and RoundNumber start at 1 in the session itself.
+
+    // Frames keep the default colour of their own; only the window and the
+    // operations bar turn red.
+    for (QWidget *w : qAsConst(m_form.widgets)) {
+        if (qobject_cast<QGroupBox *>(w) && w != m_frameOper)
+            setBackColour(w, w->palette().color(QPalette::Window));
+    }
+    setBackColour(this, kStartUpColour);
+    setBackColour(m_frameOper, kStartUpColour);
+
+    m_cmdStart->setEnabled(false);
+
+    const QStringList families = QFontDatabase::families();
+    for (const QString &family : families) {
+        m_listFontsRoll->addItem(family);
+        m_listFontsResults->addItem(family);
+    }
+
+    // Key preview: Enter and Space start or stop a round wherever the focus is.
+    qApp->installEventFilter(this);
+}
+
+void FrmMain::inform(const QString &text)
+{
+    m_services.boxes->inform(this, text, kProductTitle);
+}
+
+void FrmMain::cmdInitClick()
+{
+    const InitResult result = m_session.initialise(QDir(m_services.appFolder).filePath(QStringLiteral("bonus.txt")));
+    switch (result.kind) {
+    case InitResult::Kind::Ready:
+        m_lblRoll->setText(result.label);
+        setStartEnabled(true);
+        // The focus moves on to Start, not into the settings panel.
+        if (focusWidget() == m_cmdInit)
+            m_cmdStart->setFocus(Qt::OtherFocusReason);
+        m_cmdInit->setEnabled(false);
+        break;
+    case InitResult::Kind::AlreadyInitialised:
+        break;
+    case InitResult::Kind::Missing:
+    case InitResult::Kind::TooFew:
+    case InitResult::Kind::TooMany:
+    case InitResult::Kind::Unreadable:
+    case InitResult::Kind::TooLarge:
+        inform(result.message);
+        break;
+    }
+}
+
+void FrmMain::cmdStartClick()
+{
+    // The caption is the record of whether a roll is running.
+    const QString caption = m_cmdStart->text();
+    if (caption == startCaption())
+        startRound();
+    else if (caption == stopCaption())
+        stopRound();
+}
+
+void FrmMain::startRound()
+{
+    const StartResult result = m_session.start(m_txtNum->text());
+    switch (result.kind) {
+    case StartResult::Kind::Rolling:
+        m_lblRoll->setText(msg::rollPlaceholder());
+        m_cmdStart->setText(stopCaption());
+        if (!result.countTextToWrite.isNull())
+            m_txtNum->setText(result.countTextToWrite);
+        m_timer1->start();
+        break;
+    case StartResult::Kind::Refused:
+        // The box shows over the window as the start left it.
+        m_lblRoll->setText(msg::rollPlaceholder());
+        setStartEnabled(false);
+        m_cmdStart->setText(stopCaption());
+        if (!result.countTextToWrite.isNull())
+            m_txtNum->setText(result.countTextToWrite);
+        inform(result.message);
+        m_cmdStart->setText(startCaption());
+        setStartEnabled(true);
+        break;
+    case StartResult::Kind::Exhausted:
+        inform(result.message);
+        break;
+    case StartResult::Kind::LastGroup:
+        appendToResults(result.appendedLog);
+        inform(result.message);
+        moveResultsCaretToEnd();
+        break;
+    case StartResult::Kind::RevealPending:
+        // The stopped round is revealed first; this request does nothing.
+        break;
+    case StartResult::Kind::AlreadyRolling:
+        stopRound();
+        break;
+    }
+}
+
+void FrmMain::stopRound()
+{
+    m_cmdStart->setText(startCaption());
+    m_timer1->stop();
+    // No start may take effect before the stopped round is revealed.
+    setStartEnabled(false);
+    m_lblRoll->setText(m_session.stop());
+    m_lblRoll->repaint(); // the stopped state shows before the reveal runs
+    m_timer2->start();
+}
+
+void FrmMain::timer1Timer()
+{
+    m_lblRoll->setText(m_session.rollTick());
+}
+
+void FrmMain::timer2Timer()
+{
+    m_timer2->stop();
+    const RevealResult result = m_session.reveal();
+    m_lblRoll->setText(result.label);
+    appendToResults(result.appendedLog);
+    moveResultsCaretToEnd();
+    setStartEnabled(true);
+}
+
+void FrmMain::cmdSaveClick()
+{
+    const SaveOutcome outcome = saveResults(m_session.log().text(), m_services.appFolder);
+    inform(outcome.ok ? savedMessage() : saveFailedMessage(outcome));
+}
+
+void FrmMain::cmdPrintClick()
+{
+    const SaveOutcome outcome = saveResults(m_session.log().text(), m_services.appFolder);
+    if (!outcome.ok) {
+        inform(saveFailedMessage(outcome));
+        return;
+    }
+    m_services.printer->printFile(outcome.path);
+}
+
+void FrmMain::appendToResults(const QString &appendedLog)
+{
+    if (appendedLog.isEmpty())
+        return;
+    // Only the new entries are added; the text already shown stays as it is.
+    QTextCursor cursor(m_txtResults->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(toDisplayText(appendedLog));
+}
+
+void FrmMain::moveResultsCaretToEnd()
+{
+    QTextCursor cursor = m_txtResults->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    m_txtResults->setTextCursor(cursor);
+    m_txtResults->ensureCursorVisible();
+}
+
+void FrmMain::setStartEnabled(bool enabled)
+{
+    // A disabled button hands the focus to the next control in the tab order,
+    // which lies in the hidden settings panel. Keep it in the operations bar
+    // instead, and give it back when the button is enabled again.
+    if (!enabled) {
+        if (focusWidget() == m_cmdStart) {
+            m_cmdSave->setFocus(Qt::OtherFocusReason);
+            m_focusParked = true;
+        }
+        m_cmdStart->setEnabled(false);
+        return;
+    }
+    m_cmdStart->setEnabled(true);
+    if (m_focusParked && focusWidget() == m_cmdSave)
+        m_cmdStart->setFocus(Qt::OtherFocusReason);
+    m_focusParked = false;
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_services.boxes->askYesNo(this, QStringLiteral("确定要关闭摇号软件吗?"), QStringLiteral("退出"))
+        || !m_services.boxes->askYesNo(this, QStringLiteral("请再次确认关闭吗?"), QStringLiteral("确认退出"))) {
+        event->ignore();
+        return;
+    }
+    m_timer1->stop();
+    m_timer2->stop();
+    event->accept();
+}
+
+bool FrmMain::isStartStopKey(QObject *watched, QEvent *event) const
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_Space)
+        return false;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    // Keys typed in a message box, the About window or a popup are theirs.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || QApplication::activeWindow() != this)
+        return false;
+    // A key the focused control ignores travels on to its parents; it is
+    // acted on once, where it first arrives.
+    auto *target = qobject_cast<QWidget *>(watched);
+    QWidget *first = QApplication::focusWidget() ? QApplication::focusWidget() : const_cast<FrmMain *>(this);
+    return target && target == first && (target == this || isAncestorOf(target));
+}
+
+bool FrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!isStartStopKey(watched, event))
+        return false;
+    cmdStartClick();
+    // A text box still receives the key (a Space typed in the count box goes
+    // into it). Any other control does not: Space or Enter must not also
+    // press a button, choose an option, tick the check box or pick a list entry.
+    const bool typesText = qobject_cast<QLineEdit *>(watched) || qobject_cast<QPlainTextEdit *>(watched);
+    return !typesText;
+}
+
+} // namespace taviro

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "draw/draw_session.h"
+#include "form_layout.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace taviro {
+
+class MessageBoxes;
+class PrintService;
+
+struct FrmMainServices
+{
+    MessageBoxes *boxes;
+    PrintService *printer;
+    DrawRandomiser *randomiser;
+    QString appFolder; // where bonus.txt is read and the results file written
+};
+
+// The draw window. It maps the session's outcomes to captions, messages,
+// the roll label, the results box and the two timers; the session holds the
+// draw itself.
+class FrmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FrmMain(const FrmMainServices &services, QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    DrawSession &session();
+    const BuiltForm &form() const { return m_form; }
+
+    static QString startCaption(); // "开始&G"
+    static QString stopCaption();  // "停止&G"
+
+signals:
+    // CmdAbout was clicked; the program shows its About window.
+    void aboutRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void formLoad();
+
+    void cmdInitClick();
+    void cmdStartClick();
+    void startRound();
+    void stopRound();
+    void timer1Timer();
+    void timer2Timer();
+    void cmdSaveClick();
+    void cmdPrintClick();
+
+    void inform(const QString &text);
+    void appendToResults(const QString &appendedLog);
+    void moveResultsCaretToEnd();
+    void setStartEnabled(bool enabled);
+    bool isStartStopKey(QObject *watched, QEvent *event) const;
+
+    FrmMainServices m_services;
+    DrawSession m_session;
+    BuiltForm m_form;
+
+    QLabel *m_lblRoll;
+    QPlainTextEdit *m_txtResults;
+    QLineEdit *m_txtNum;
+    QPushButton *m_cmdInit;
+    QPushButton *m_cmdStart;
+    QPushButton *m_cmdSave;
+    QPushButton *m_cmdPrint;
+    QPushButton *m_cmdExit;
+    QPushButton *m_cmdAbout;
+    QWidget *m_frameOper;
+    QListWidget *m_listFontsRoll;
+    QListWidget *m_listFontsResults;
+    QTimer *m_timer1;
+    QTimer *m_timer2;
+    bool m_focusParked = false;
+};
+
+} // namespace taviro
