@@ -100,6 +100,10 @@ void TestPrintCups::printsEveryLine_data()
     for (int i = 1; i <= 150; ++i)
         many << QString::fromUtf8("候选人") + QChar(0x4E00 + 97 * i) + QString::number(i);
     QTest::newRow("several pages") << many;
+    QStringList full;
+    for (int i = 1; i <= 10000; ++i)
+        full << QString::fromUtf8("候选人") + QString::number(i);
+    QTest::newRow("a full draw of 10000") << full;
     QTest::newRow("blanks, Latin and an undecodable byte")
         << QStringList{QStringLiteral("  Tom  "), QString::fromUtf8("王\uFFFD五"), QString()};
 }
