@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -193,6 +194,7 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        edit->setTabChangesFocus(true);
         edit->setPlainText(toDisplayText(caption));
         return edit;
     }
@@ -205,7 +207,7 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
     case K::CheckBox: {
         auto *box = new QCheckBox(caption, container);
         box->setTristate(true);
-        box->setCheckState(static_cast<Qt::CheckState>(spec.value));
+        box->setCheckState(checkStateOf(spec.value));
         return box;
     }
     case K::HScrollBar:
@@ -224,10 +226,15 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setUniformItemSizes(true);
+        // A thin frame leaves the one entry of a 16-pixel list its whole height.
+        list->setFrameShape(QFrame::Panel);
+        list->setFrameShadow(QFrame::Sunken);
+        list->setLineWidth(1);
         return list;
     }
     case K::Label: {
-        auto *label = new QLabel(caption, container);
+        auto *label = caption.contains(QLatin1Char('\n')) ? new StackedLabel(caption, container)
+                                                          : new QLabel(caption, container);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
@@ -242,6 +249,15 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
         break;
     }
     return nullptr;
+}
+
+// An option group is one tab stop, its chosen member, as in a dialog of the
+// platform; the arrow keys move within the group.
+void keepChosenOptionTheTabStop(QRadioButton *option)
+{
+    const auto update = [option](bool checked) { option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus); };
+    update(option->isChecked());
+    QObject::connect(option, &QAbstractButton::toggled, option, update);
 }
 
 QColor resolve(const LaidOutColour &colour, const QWidget *widget)
@@ -303,6 +319,18 @@ void applyAppearance(const AppearanceSpec &look, QWidget *widget)
 
 } // namespace
 
+void StackedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QStringList lines = text().split(QLatin1Char('\n'));
+    const QFontMetrics metrics(font());
+    const int pitch = qMax(1, metrics.horizontalAdvance(QChar(0x5B57))); // the width of a Chinese character
+    painter.setPen(palette().color(foregroundRole()));
+    for (int i = 0; i < lines.size(); ++i)
+        painter.drawText(QRect(0, i * pitch, width(), pitch), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
+                         lines.at(i));
+}
+
 void FrameBox::setCaptionRole(QPalette::ColorRole role)
 {
     m_captionRole = role;
@@ -320,6 +348,31 @@ void FrameBox::paintEvent(QPaintEvent *event)
     initStyleOption(&option);
     option.textColor = palette().color(m_captionRole);
     painter.drawComplexControl(QStyle::CC_GroupBox, option);
+}
+
+Qt::CheckState checkStateOf(int value)
+{
+    switch (value) {
+    case 1:
+        return Qt::Checked;
+    case 2:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Unchecked;
+    }
+}
+
+int checkValueOf(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
 }
 
 const FormSpec &mainFormSpec()
@@ -396,6 +449,7 @@ BuiltForm buildForm(const FormSpec &form, QWidget *window)
                 built.groups.insert(groupName, group);
             }
             group->addButton(static_cast<QRadioButton *>(widget), spec.index);
+            keepChosenOptionTheTabStop(static_cast<QRadioButton *>(widget));
         }
     }
 

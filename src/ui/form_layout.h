@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QHash>
+#include <QLabel>
 #include <QRgb>
 #include <QString>
 #include <QVector>
@@ -79,6 +80,11 @@ struct ListSpec
     const char *entries;
 };
 
+// A check box's value as laid out (0 unchecked, 1 checked, 2 indeterminate)
+// and as Qt holds it.
+Qt::CheckState checkStateOf(int value);
+int checkValueOf(Qt::CheckState state);
+
 struct FormSpec
 {
     const char *name;
@@ -133,6 +139,19 @@ QString toDisplayText(QString text);
 // `fallbacks`, else the first installed family that covers Simplified
 // Chinese; an empty string when there is none at all.
 QString installedFamily(const QStringList &families, const QStringList &fallbacks);
+
+// A caption laid out one character per line. The layout gives each line the
+// height of one character (180 twips at the window's 9-point font), which is
+// less than the font's line spacing; the lines are stacked at that pitch so
+// that every character shows.
+class StackedLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
 
 // A frame whose caption can be drawn in a colour role of its own.
 class FrameBox : public QGroupBox
