@@ -103,11 +103,20 @@ void FrmMain::formLoad()
     setWindowTitle(mainWindowTitle());
     // RollIndex and RoundNumber start at 1 in the session itself.
 
-    // Frames keep the default colour of their own; only the window and the
-    // operations bar turn red.
+    // Only the window and the operations bar turn red. The frames keep a back
+    // colour of their own, and the controls on the window keep theirs (the
+    // results box's scroll bar, for one, is not painted red).
     for (QWidget *w : qAsConst(m_form.widgets)) {
-        if (qobject_cast<QGroupBox *>(w) && w != m_frameOper)
-            setBackColour(w, w->palette().color(QPalette::Window));
+        if (w == m_frameOper)
+            continue;
+        const QColor own = w->palette().color(QPalette::Window);
+        if (qobject_cast<QGroupBox *>(w)) {
+            setBackColour(w, own);
+        } else if (w->parentWidget() == this) {
+            QPalette palette = w->palette();
+            palette.setColor(QPalette::Window, own);
+            w->setPalette(palette);
+        }
     }
     setBackColour(this, kStartUpColour);
     setBackColour(m_frameOper, kStartUpColour);

@@ -85,8 +85,11 @@ private slots:
         QWidget *oper = f.control(QStringLiteral("Frame_Oper"));
         QCOMPARE(oper->palette().color(QPalette::Window), red);
         QVERIFY(oper->autoFillBackground());
-        // The settings frames keep a colour of their own.
-        QVERIFY(f.control(QStringLiteral("Frame_Settings"))->palette().color(QPalette::Window) != red);
+        // The settings frames and the controls on the window keep colours of their own.
+        for (const char *name : {"Frame_Settings", "Frame_Roll", "Txt_Results", "Cmd_Size_H"})
+            QVERIFY2(f.control(QLatin1String(name))->palette().color(QPalette::Window) != red, name);
+        QVERIFY(f.control<QPlainTextEdit>(QStringLiteral("Txt_Results"))->verticalScrollBar()->palette().color(
+                    QPalette::Window) != red);
 
         QVERIFY(!f.control<QPushButton>(QStringLiteral("Cmd_Start"))->isEnabled());
         QVERIFY(f.control<QPushButton>(QStringLiteral("Cmd_Init"))->isEnabled());
