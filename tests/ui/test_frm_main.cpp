@@ -14,31 +14,20 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
 
-using taviro::DrawSession;
 using taviro::FrmMain;
+using State = taviro::DrawSession::RoundState;
 
 namespace {
 
-const QString kExhausted = QStringLiteral("都抽完了，一个不剩了！！！！！");
-const QString kRefused = QStringLiteral("抽取的人数不能多于候选人数！[开始]");
+const QString kTitle = QStringLiteral("Taviro V1.0.2     -  最简单摇号软件");
 const QString kStart = QStringLiteral("开始&G");
 const QString kStop = QStringLiteral("停止&G");
-const QString kCloseFirst = QStringLiteral("确定要关闭摇号软件吗?");
-const QString kCloseSecond = QStringLiteral("请再次确认关闭吗?");
-
-// The log's text as the results box shows it, one paragraph per line.
-QString shown(const QString &logText)
-{
-    QString text = logText;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return text;
-}
+const QString kExhausted = QStringLiteral("都抽完了，一个不剩了！！！！！");
 
 QString entry(int number, const QString &name)
 {
@@ -55,567 +44,368 @@ class TestFrmMain : public QObject
 {
     Q_OBJECT
 
-private:
-    // Initialises the window from `names` with a click on Cmd_Init.
-    static void initialise(MainWindowFixture &f, const QStringList &names)
+    MainWindowFixture *f = nullptr;
+
+    QPushButton *start() const { return f->control<QPushButton>(QStringLiteral("Cmd_Start")); }
+    QLabel *rollLabel() const { return f->control<QLabel>(QStringLiteral("Lbl_Roll")); }
+    QTimer *timer(const char *name) const { return f->window->findChild<QTimer *>(QLatin1String(name)); }
+
+    void initialise(const QStringList &names)
     {
-        f.writeCandidates(names);
-        QTest::mouseClick(f.control<QPushButton>(QStringLiteral("Cmd_Init")), Qt::LeftButton);
-        QVERIFY(f.session().isInitialised());
+        f->writeBonus(candidateBytes(names));
+        QTest::mouseClick(f->control<QPushButton>(QStringLiteral("Cmd_Init")), Qt::LeftButton);
+        QVERIFY(f->session().isInitialised());
     }
 
-    // Waits until the stopped round has been revealed.
-    static void waitForReveal(MainWindowFixture &f)
+    void waitForReveal()
     {
-        QTRY_COMPARE(f.session().roundState(), DrawSession::RoundState::Ready);
-        QVERIFY(f.control<QPushButton>(QStringLiteral("Cmd_Start"))->isEnabled());
+        QTRY_COMPARE(f->session().roundState(), State::Ready);
+        QVERIFY(start()->isEnabled());
     }
 
 private slots:
+    void init()
+    {
+        f = new MainWindowFixture;
+        QVERIFY(f->show());
+    }
+
+    void cleanup()
+    {
+        delete f;
+        f = nullptr;
+    }
+
     void startUpState()
     {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        FrmMain &w = *f.window;
-
-        QCOMPARE(w.windowTitle(), QStringLiteral("Taviro V1.0.2     -  最简单摇号软件"));
+        QCOMPARE(f->window->windowTitle(), kTitle);
         const QColor red(0xFF, 0x00, 0x00);
-        QCOMPARE(w.palette().color(QPalette::Window), red);
-        QVERIFY(w.autoFillBackground());
-        QWidget *oper = f.control(QStringLiteral("Frame_Oper"));
-        QCOMPARE(oper->palette().color(QPalette::Window), red);
-        QVERIFY(oper->autoFillBackground());
-        // The settings frames and the controls on the window keep colours of their own.
-        for (const char *name : {"Frame_Settings", "Frame_Roll", "Txt_Results", "Cmd_Size_H"})
-            QVERIFY2(f.control(QLatin1String(name))->palette().color(QPalette::Window) != red, name);
-        QVERIFY(f.control<QPlainTextEdit>(QStringLiteral("Txt_Results"))->verticalScrollBar()->palette().color(
-                    QPalette::Window) != red);
-
-        QVERIFY(!f.control<QPushButton>(QStringLiteral("Cmd_Start"))->isEnabled());
-        QVERIFY(f.control<QPushButton>(QStringLiteral("Cmd_Init"))->isEnabled());
-        QCOMPARE(f.control<QLabel>(QStringLiteral("Lbl_Roll"))->text(), QStringLiteral("摇号"));
-        QCOMPARE(f.control<QPlainTextEdit>(QStringLiteral("Txt_Results"))->toPlainText(), QStringLiteral("摇号结果\n"));
-        QCOMPARE(QApplication::focusWidget(), f.control(QStringLiteral("Txt_Results")));
-        QCOMPARE(f.session().rollIndex(), 1);
-        QCOMPARE(f.session().roundNumber(), 1);
-
-        for (const char *name : {"Timer1", "Timer2"}) {
-            auto *timer = w.findChild<QTimer *>(QLatin1String(name));
-            QVERIFY2(timer, name);
-            QVERIFY(!timer->isActive());
-            QCOMPARE(timer->interval(), 1);
+        for (QWidget *w : {static_cast<QWidget *>(f->window.get()), f->control(QStringLiteral("Frame_Oper"))}) {
+            QCOMPARE(w->palette().color(QPalette::Window), red);
+            QVERIFY(w->autoFillBackground());
         }
-
-        const QStringList families = QFontDatabase::families();
-        QVERIFY(!families.isEmpty());
+        // Frames and the controls on the window keep colours of their own.
+        for (const char *name : {"Frame_Settings", "Frame_Roll", "Txt_Results", "Cmd_Size_H"})
+            QVERIFY2(f->control(QLatin1String(name))->palette().color(QPalette::Window) != red, name);
+        QVERIFY(!start()->isEnabled());
+        QCOMPARE(start()->text(), kStart);
+        QVERIFY(f->control(QStringLiteral("Cmd_Init"))->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), f->control(QStringLiteral("Txt_Results")));
+        QCOMPARE(f->session().roundNumber(), 1);
+        for (const char *name : {"Timer1", "Timer2"}) {
+            QVERIFY(!timer(name)->isActive());
+            QCOMPARE(timer(name)->interval(), 1);
+        }
         for (const char *name : {"List_Fonts_Roll", "List_Fonts_Results"}) {
-            auto *list = f.control<QListWidget>(QLatin1String(name));
+            auto *list = f->control<QListWidget>(QLatin1String(name));
             QStringList entries;
             for (int i = 0; i < list->count(); ++i)
                 entries.append(list->item(i)->text());
-            QCOMPARE(entries, families);
+            QCOMPARE(entries, QFontDatabase::families());
             QVERIFY(list->selectedItems().isEmpty());
         }
-
-        // Fixed size, no minimise or maximise button.
-        QCOMPARE(w.minimumSize(), w.maximumSize());
-        QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
-        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
-    }
-
-    void startsCentredOnTheScreen()
-    {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        const QRect area = f.window->screen()->availableGeometry();
-        const QRect outer = f.window->frameGeometry();
-        QVERIFY2(qAbs(outer.center().x() - area.center().x()) <= 4, qPrintable(QString::number(outer.center().x())));
-        QVERIFY2(qAbs(outer.center().y() - area.center().y()) <= 16, qPrintable(QString::number(outer.center().y())));
+        QCOMPARE(f->window->minimumSize(), f->window->maximumSize());
+        QVERIFY(!(f->window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     }
 
     void initialiseOutcomes_data()
     {
-        QTest::addColumn<QByteArray>("bonus");      // the file's bytes
-        QTest::addColumn<bool>("asFolder");         // bonus.txt is a folder instead
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<QString>("message");       // empty: success
+        QTest::addColumn<int>("lines"); // -1: no file; -2: a folder named bonus.txt
+        QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("label");
-
-        const QString missing = taviro::msg::missingFile();
         const QString tooFew = QStringLiteral("记录起码需要两条以上，请检查!");
-        const QString tooMany = QStringLiteral("记录总数不要超过10000条！");
-        const QString untouched = QStringLiteral("摇号");
-        QByteArray manyLines;
-        for (int i = 0; i < 10001; ++i)
-            manyLines += "x\r\n";
-
-        QTest::newRow("no file") << QByteArray() << false << false << missing << untouched;
-        QTest::newRow("a folder named bonus.txt") << QByteArray() << true << false << missing << untouched;
-        QTest::newRow("empty file") << QByteArray() << false << true << tooFew << untouched;
-        QTest::newRow("one line") << QByteArray("a\r\n") << false << true << tooFew << untouched;
-        QTest::newRow("10001 lines") << manyLines << false << true << tooMany << untouched;
-        QTest::newRow("two lines") << candidateBytes({QStringLiteral("甲"), QStringLiteral("乙")}) << false << true
-                                   << QString() << QStringLiteral("共2条数据！");
-        QTest::newRow("25 lines") << candidateBytes(numberedNames(25)) << false << true << QString()
-                                  << QStringLiteral("共25条数据！");
+        QTest::newRow("no file") << -1 << taviro::msg::missingFile() << QStringLiteral("摇号");
+        QTest::newRow("folder") << -2 << taviro::msg::missingFile() << QStringLiteral("摇号");
+        QTest::newRow("empty") << 0 << tooFew << QStringLiteral("摇号");
+        QTest::newRow("one line") << 1 << tooFew << QStringLiteral("摇号");
+        QTest::newRow("10001 lines") << 10001 << QStringLiteral("记录总数不要超过10000条！") << QStringLiteral("摇号");
+        QTest::newRow("two lines") << 2 << QString() << QStringLiteral("共2条数据！");
+        QTest::newRow("25 lines") << 25 << QString() << QStringLiteral("共25条数据！");
     }
 
     void initialiseOutcomes()
     {
-        QFETCH(QByteArray, bonus);
-        QFETCH(bool, asFolder);
-        QFETCH(bool, present);
+        QFETCH(int, lines);
         QFETCH(QString, message);
         QFETCH(QString, label);
-
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        if (asFolder)
-            QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("bonus.txt")));
-        else if (present)
-            f.writeBonus(bonus);
-
-        auto *init = f.control<QPushButton>(QStringLiteral("Cmd_Init"));
-        auto *start = f.control<QPushButton>(QStringLiteral("Cmd_Start"));
+        if (lines == -2)
+            QVERIFY(QDir(f->folder.path()).mkdir(QStringLiteral("bonus.txt")));
+        else if (lines >= 0)
+            f->writeBonus(QByteArray("x\r\n").repeated(lines));
+        auto *init = f->control<QPushButton>(QStringLiteral("Cmd_Init"));
         QTest::mouseClick(init, Qt::LeftButton);
 
-        QCOMPARE(f.control<QLabel>(QStringLiteral("Lbl_Roll"))->text(), label);
+        QCOMPARE(rollLabel()->text(), label);
+        QCOMPARE(init->isEnabled(), !message.isEmpty());
+        QCOMPARE(start()->isEnabled(), message.isEmpty());
+        QCOMPARE(f->boxes.shown.size(), message.isEmpty() ? 0 : 1);
         if (message.isEmpty()) {
-            QVERIFY(f.boxes.shown.isEmpty());
-            QVERIFY(!init->isEnabled());
-            QVERIFY(start->isEnabled());
-            // The click gave Cmd_Init the focus; it passes on to Start, not
-            // into the settings panel beyond the window's edge.
-            QCOMPARE(f.window->focusWidget(), start);
+            // The focus passes from the clicked Cmd_Init on to Start, not into the hidden panel.
+            QCOMPARE(f->window->focusWidget(), start());
         } else {
-            QCOMPARE(f.boxes.shown.size(), 1);
-            QCOMPARE(f.boxes.shown[0].text, message);
-            QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
-            QVERIFY(!f.boxes.shown[0].question);
-            QVERIFY(init->isEnabled());
-            QVERIFY(!start->isEnabled());
-            QVERIFY(!f.session().isInitialised());
+            QCOMPARE(f->boxes.shown[0].text, message);
+            QCOMPARE(f->boxes.shown[0].caption, QStringLiteral("Taviro"));
         }
     }
 
-    void failedInitialiseCanBeRetried()
-    {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        auto *init = f.control<QPushButton>(QStringLiteral("Cmd_Init"));
-        QTest::mouseClick(init, Qt::LeftButton);
-        QCOMPARE(f.boxes.shown.size(), 1);
-        f.writeCandidates(numberedNames(3));
-        QTest::mouseClick(init, Qt::LeftButton);
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.control<QLabel>(QStringLiteral("Lbl_Roll"))->text(), QStringLiteral("共3条数据！"));
-    }
-
-    // Ten candidates in rounds of three, driven from the count box with Enter.
+    // Ten candidates in rounds of three, from the count box with Enter.
     void wholeDrawByKeyboard()
     {
-        MainWindowFixture f;
-        QVERIFY(f.show());
         const QStringList names = numberedNames(10);
-        initialise(f, names);
-
-        auto *num = f.control<QLineEdit>(QStringLiteral("Txt_Num"));
-        auto *start = f.control<QPushButton>(QStringLiteral("Cmd_Start"));
-        auto *label = f.control<QLabel>(QStringLiteral("Lbl_Roll"));
-        auto *results = f.control<QPlainTextEdit>(QStringLiteral("Txt_Results"));
-        auto *timer1 = f.window->findChild<QTimer *>(QStringLiteral("Timer1"));
+        initialise(names);
+        auto *num = f->control<QLineEdit>(QStringLiteral("Txt_Num"));
+        auto *results = f->control<QPlainTextEdit>(QStringLiteral("Txt_Results"));
         num->setFocus();
         QTest::keyClick(num, Qt::Key_3);
+
+        QStringList expected = {QStringLiteral("摇号结果"), QString()};
+        for (int round = 0; round < 3; ++round) {
+            f->press(Qt::Key_Return);
+            QCOMPARE(start()->text(), kStop);
+            QVERIFY(timer("Timer1")->isActive());
+            QTRY_VERIFY(names.contains(rollLabel()->text())); // the ten lines are the sample names
+
+            f->press(Qt::Key_Return);
+            QCOMPARE(start()->text(), kStart);
+            QVERIFY(!timer("Timer1")->isActive());
+            QCOMPARE(rollLabel()->text(), names[round * 3]); // the winner first in the file
+            waitForReveal();
+            for (int k = 2; k >= 0; --k) // the scripted reveal reverses the round
+                expected.append(entry(expected.size() - 1, names[round * 3 + k]));
+            QCOMPARE(f->session().remainingCount(), 7 - 3 * round);
+            QVERIFY(results->textCursor().atEnd());
+        }
+        QVERIFY(f->boxes.shown.isEmpty());
         QCOMPARE(num->text(), QStringLiteral("3"));
 
-        QStringList expectedEntries;
-        for (int round = 0; round < 3; ++round) {
-            f.press(Qt::Key_Return);
-            QCOMPARE(start->text(), kStop);
-            QVERIFY(timer1->isActive());
-            QCOMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
-            // The roll runs through the sample names, here all ten lines.
-            QTRY_VERIFY(names.contains(label->text()));
-
-            f.press(Qt::Key_Return);
-            QCOMPARE(start->text(), kStart);
-            QVERIFY(!timer1->isActive());
-            // At the stop the label shows the round's winner that comes first in the file.
-            QCOMPARE(label->text(), names[round * 3]);
-            waitForReveal(f);
-
-            // The scripted reveal reverses the round: the last line drawn comes first.
-            for (int k = 2; k >= 0; --k)
-                expectedEntries.append(entry(expectedEntries.size() + 1, names[round * 3 + k]));
-            QCOMPARE(label->text(), names[round * 3]);
-            QCOMPARE(f.session().remainingCount(), 10 - 3 * (round + 1));
-            QCOMPARE(num->text(), QStringLiteral("3"));
-            QVERIFY(results->textCursor().atEnd());
-            QVERIFY(f.boxes.shown.isEmpty());
-        }
-
-        // One left, not more than the last round's three: the last group.
-        f.press(Qt::Key_Return);
-        expectedEntries.append(entry(10, names[9]));
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown[0].text,
-                 QStringLiteral("仅剩最后一组候选项目，就是|%1，不足以进行一次摇号！").arg(names[9]));
-        QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
-        QCOMPARE(start->text(), kStart);
-        QVERIFY(!timer1->isActive());
+        f->press(Qt::Key_Return); // one left, not more than three: the last group
+        expected.append(entry(10, names[9]));
+        f->press(Qt::Key_Return); // nobody left
+        QCOMPARE(f->boxes.shown.size(), 2);
+        QCOMPARE(f->boxes.shown[0].text, QStringLiteral("仅剩最后一组候选项目，就是|候选人10，不足以进行一次摇号！"));
+        QCOMPARE(f->boxes.shown[1].text, kExhausted);
+        QCOMPARE(f->boxes.shown[1].caption, QStringLiteral("Taviro"));
         QVERIFY(results->textCursor().atEnd());
+        QVERIFY(!timer("Timer1")->isActive());
 
-        // Nobody left.
-        f.press(Qt::Key_Return);
-        QCOMPARE(f.boxes.shown.size(), 2);
-        QCOMPARE(f.boxes.shown[1].text, kExhausted);
-        QCOMPARE(f.boxes.shown[1].caption, QStringLiteral("Taviro"));
-
-        // The log, entry by entry, and the box showing exactly that text.
-        const QString log = f.session().log().text();
-        const QStringList lines = log.split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.size(), 2 + 10);
-        QCOMPARE(lines[0], QStringLiteral("摇号结果"));
-        QCOMPARE(lines[1], QString());
-        for (int i = 0; i < 10; ++i)
-            QCOMPARE(lines[2 + i], expectedEntries[i]);
-        QCOMPARE(results->toPlainText(), shown(log));
-        QCOMPARE(results->document()->blockCount(), 12);
+        QCOMPARE(f->session().log().text().split(QStringLiteral("\r\n")), expected);
+        QCOMPARE(results->toPlainText(), expected.join(QLatin1Char('\n')));
     }
 
-    void enterOrSpaceBeforeInitialise_data()
+    // Which keys start or stop a round, before and after initialising.
+    void startStopKeys_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
-        QTest::newRow("Space") << int(Qt::Key_Space);
-    }
-
-    void enterOrSpaceBeforeInitialise()
-    {
-        QFETCH(int, key);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        f.press(Qt::Key(key));
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown[0].text, kExhausted);
-        QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
-        QVERIFY(!f.control<QPushButton>(QStringLiteral("Cmd_Start"))->isEnabled());
-        QCOMPARE(f.control<QPushButton>(QStringLiteral("Cmd_Start"))->text(), kStart);
-    }
-
-    void keysWithCtrlOrAltDoNothing_data()
-    {
+        QTest::addColumn<bool>("initialised");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<bool>("toggles");
-        QTest::newRow("Ctrl+Enter") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
-        QTest::newRow("Alt+Enter") << int(Qt::Key_Return) << int(Qt::AltModifier) << false;
-        QTest::newRow("Ctrl+Space") << int(Qt::Key_Space) << int(Qt::ControlModifier) << false;
-        QTest::newRow("Shift+Space") << int(Qt::Key_Space) << int(Qt::ShiftModifier) << true;
-        QTest::newRow("letter") << int(Qt::Key_A) << int(Qt::NoModifier) << false;
+        QTest::addColumn<bool>("acts");
+        QTest::newRow("Enter before initialising") << false << int(Qt::Key_Return) << 0 << true;
+        QTest::newRow("keypad Enter before") << false << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("Space before") << false << int(Qt::Key_Space) << 0 << true;
+        QTest::newRow("Shift+Space") << true << int(Qt::Key_Space) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("Ctrl+Enter") << true << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+        QTest::newRow("Alt+Space") << true << int(Qt::Key_Space) << int(Qt::AltModifier) << false;
+        QTest::newRow("a letter") << true << int(Qt::Key_A) << 0 << false;
     }
 
-    void keysWithCtrlOrAltDoNothing()
+    void startStopKeys()
     {
+        QFETCH(bool, initialised);
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        QFETCH(bool, toggles);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(5));
-        f.control(QStringLiteral("Txt_Results"))->setFocus();
-        f.press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(f.session().roundState(),
-                 toggles ? DrawSession::RoundState::Rolling : DrawSession::RoundState::Ready);
+        QFETCH(bool, acts);
+        if (initialised) {
+            initialise(numberedNames(5));
+            f->control(QStringLiteral("Txt_Results"))->setFocus();
+        }
+        f->press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (initialised) {
+            QCOMPARE(f->session().roundState(), acts ? State::Rolling : State::Ready);
+        } else {
+            QCOMPARE(f->boxes.shown.size(), 1);
+            QCOMPARE(f->boxes.shown[0].text, kExhausted);
+            QVERIFY(!start()->isEnabled());
+        }
     }
 
     void countBox_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("afterStart"); // the box's text once the round runs
-        QTest::addColumn<int>("drawn");
-
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("drawn"); // 0: refused
         QTest::newRow("empty") << QString() << QStringLiteral("1") << 1;
-        QTest::newRow("zero") << QStringLiteral("0") << QStringLiteral("1") << 1;
         QTest::newRow("negative") << QStringLiteral("-3") << QStringLiteral("1") << 1;
         QTest::newRow("letters") << QStringLiteral("abc") << QStringLiteral("1") << 1;
-        QTest::newRow("blanks around") << QStringLiteral(" 2  ") << QStringLiteral(" 2  ") << 2;
-        QTest::newRow("all of them") << QStringLiteral("6") << QStringLiteral("6") << 6;
+        QTest::newRow("blanks around") << QStringLiteral(" 2 ") << QStringLiteral(" 2 ") << 2;
+        QTest::newRow("all ten") << QStringLiteral("10") << QStringLiteral("10") << 10;
+        QTest::newRow("one too many") << QStringLiteral("11") << QStringLiteral("11") << 0;
     }
 
     void countBox()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, afterStart);
+        QFETCH(QString, after);
         QFETCH(int, drawn);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(6));
-        auto *num = f.control<QLineEdit>(QStringLiteral("Txt_Num"));
+        initialise(numberedNames(10));
+        auto *num = f->control<QLineEdit>(QStringLiteral("Txt_Num"));
         num->setText(typed);
-        QTest::mouseClick(f.control<QPushButton>(QStringLiteral("Cmd_Start")), Qt::LeftButton);
-        QCOMPARE(num->text(), afterStart);
-        QCOMPARE(f.session().roundPicks().size(), drawn);
-        QCOMPARE(f.session().remainingCount(), 6 - drawn);
-        QCOMPARE(f.control<QLabel>(QStringLiteral("Lbl_Roll"))->text(), QStringLiteral("---------"));
-        QTest::mouseClick(f.control<QPushButton>(QStringLiteral("Cmd_Start")), Qt::LeftButton);
-        waitForReveal(f);
-        QCOMPARE(f.session().log().nextNumber(), drawn + 1);
+        QString labelDuringBox;
+        f->boxes.whileShown = [&] { labelDuringBox = rollLabel()->text(); };
+        QTest::mouseClick(start(), Qt::LeftButton);
+
+        QCOMPARE(num->text(), after);
+        QCOMPARE(f->session().remainingCount(), 10 - drawn);
+        QCOMPARE(rollLabel()->text(), QStringLiteral("---------"));
+        if (drawn == 0) {
+            QCOMPARE(f->boxes.shown.size(), 1);
+            QCOMPARE(f->boxes.shown[0].text, QStringLiteral("抽取的人数不能多于候选人数！[开始]"));
+            QCOMPARE(labelDuringBox, QStringLiteral("---------"));
+            QCOMPARE(start()->text(), kStart);
+            QVERIFY(start()->isEnabled());
+            QCOMPARE(f->window->focusWidget(), start()); // back where the click put it
+            QVERIFY(!timer("Timer1")->isActive());
+            return;
+        }
+        QTest::mouseClick(start(), Qt::LeftButton);
+        waitForReveal();
+        QCOMPARE(f->session().roundNumber(), drawn + 1);
     }
 
-    void refusedCount_data()
-    {
-        QTest::addColumn<QString>("count");
-        QTest::newRow("one too many") << QStringLiteral("11");
-        QTest::newRow("far too many") << QStringLiteral("32767");
-    }
-
-    void refusedCount()
-    {
-        QFETCH(QString, count);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(10));
-        auto *start = f.control<QPushButton>(QStringLiteral("Cmd_Start"));
-        auto *label = f.control<QLabel>(QStringLiteral("Lbl_Roll"));
-        f.control<QLineEdit>(QStringLiteral("Txt_Num"))->setText(count);
-
-        QString labelWhileShown;
-        f.boxes.whileShown = [&](const RecordedBox &) { labelWhileShown = label->text(); };
-        QTest::mouseClick(start, Qt::LeftButton);
-
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown[0].text, kRefused);
-        QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
-        QCOMPARE(labelWhileShown, QStringLiteral("---------"));
-        QCOMPARE(start->text(), kStart);
-        QVERIFY(start->isEnabled());
-        QCOMPARE(label->text(), QStringLiteral("---------"));
-        QVERIFY(!f.window->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
-        QCOMPARE(f.session().remainingCount(), 10);
-        QCOMPARE(f.session().log().text(), QStringLiteral("摇号结果\r\n"));
-        // The clicked button keeps the focus through the refusal.
-        QCOMPARE(f.window->focusWidget(), start);
-    }
-
-    // One key press toggles the round once, and the focused control is not
-    // also pressed, chosen, ticked or scrolled by it.
-    void keyOnFocusedControlTogglesOnce_data()
+    // One press toggles the round once; the focused control is not also
+    // pressed, chosen, ticked or scrolled by it. A text box gets the key too.
+    void keyOnFocusedControl_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("key");
-        const char *controls[] = {"Cmd_Start", "Cmd_Save", "Cmd_Print", "Cmd_Exit", "Cmd_Size_H", "CmdAbout",
-                                  "Opt_Align_0", "Opt_Size_0", "Check_Title", "List_FontSize_Roll",
-                                  "HScroll_Color_Roll", "Txt_Results", "Pic_Roll"};
-        for (const char *control : controls) {
+        for (const char *control : {"Cmd_Start", "Cmd_Save", "Cmd_Print", "Cmd_Exit", "CmdAbout", "Opt_Align_0",
+                                    "Check_Title", "List_FontSize_Roll", "HScroll_Color_Roll", "Txt_Results",
+                                    "Txt_Num"}) {
             QTest::addRow("%s Space", control) << QString::fromLatin1(control) << int(Qt::Key_Space);
             QTest::addRow("%s Enter", control) << QString::fromLatin1(control) << int(Qt::Key_Return);
         }
     }
 
-    void keyOnFocusedControlTogglesOnce()
+    void keyOnFocusedControl()
     {
         QFETCH(QString, control);
         QFETCH(int, key);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(8));
-
-        QWidget *target = f.control(control);
-        QVERIFY(target);
+        initialise(numberedNames(8));
+        QWidget *target = f->control(control);
         auto *button = qobject_cast<QAbstractButton *>(target);
         std::unique_ptr<QSignalSpy> clicks(button ? new QSignalSpy(button, &QAbstractButton::clicked) : nullptr);
-        QSignalSpy about(f.window.get(), &FrmMain::aboutRequested);
-        auto *list = qobject_cast<QListWidget *>(target);
-        if (list)
-            list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
-        auto *bar = qobject_cast<QScrollBar *>(target);
-        const Qt::CheckState titleState = f.control<QCheckBox>(QStringLiteral("Check_Title"))->checkState();
-        const int alignChecked = f.window->findChild<QButtonGroup *>(QStringLiteral("Opt_Align"))->checkedId();
-        const int sizeChecked = f.window->findChild<QButtonGroup *>(QStringLiteral("Opt_Size"))->checkedId();
-
+        QSignalSpy about(f->window.get(), &FrmMain::aboutRequested);
+        auto *list = f->control<QListWidget>(QStringLiteral("List_FontSize_Roll"));
+        list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        f->control<QLineEdit>(QStringLiteral("Txt_Num"))->setText(QStringLiteral("1"));
         target->setFocus();
-        QCOMPARE(QApplication::focusWidget(), target);
-        f.press(Qt::Key(key));
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
-        QCOMPARE(f.control<QPushButton>(QStringLiteral("Cmd_Start"))->text(), kStop);
 
+        f->press(Qt::Key(key));
+        QCOMPARE(f->session().roundState(), State::Rolling);
         QTest::qWait(150); // longer than a button's animated click
-        if (clicks)
-            QCOMPARE(clicks->count(), 0);
+        QCOMPARE(clicks ? clicks->count() : 0, 0);
         QCOMPARE(about.count(), 0);
-        QVERIFY(f.boxes.shown.isEmpty());
-        QVERIFY(f.printer.printed.isEmpty());
-        QVERIFY(!QFile::exists(QDir(f.folder.path()).filePath(taviro::resultsFileName())));
-        QVERIFY(f.window->isVisible());
-        if (list)
-            QVERIFY(list->selectedItems().isEmpty());
-        if (bar)
-            QCOMPARE(bar->value(), 0);
-        QCOMPARE(f.control<QCheckBox>(QStringLiteral("Check_Title"))->checkState(), titleState);
-        QCOMPARE(f.window->findChild<QButtonGroup *>(QStringLiteral("Opt_Align"))->checkedId(), alignChecked);
-        QCOMPARE(f.window->findChild<QButtonGroup *>(QStringLiteral("Opt_Size"))->checkedId(), sizeChecked);
+        QVERIFY(f->boxes.shown.isEmpty());
+        QVERIFY(f->printer.printed.isEmpty());
+        QVERIFY(list->selectedItems().isEmpty());
+        QCOMPARE(f->control<QScrollBar>(QStringLiteral("HScroll_Color_Roll"))->value(), 0);
+        QCOMPARE(f->control<QCheckBox>(QStringLiteral("Check_Title"))->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(f->window->findChild<QButtonGroup *>(QStringLiteral("Opt_Align"))->checkedId(), 2);
+        QCOMPARE(f->control<QLineEdit>(QStringLiteral("Txt_Num"))->text(),
+                 control == QLatin1String("Txt_Num") && key == Qt::Key_Space ? QStringLiteral("1 ") : QStringLiteral("1"));
 
-        // The next press stops the round, again once.
-        f.press(Qt::Key(key));
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::RevealPending);
-        waitForReveal(f);
-        QCOMPARE(f.session().log().nextNumber(), 2);
-    }
-
-    void spaceInCountBoxIsTypedAndToggles()
-    {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(9));
-        auto *num = f.control<QLineEdit>(QStringLiteral("Txt_Num"));
-        num->setFocus();
-        QTest::keyClick(num, Qt::Key_2);
-        f.press(Qt::Key_Space);
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
-        QCOMPARE(num->text(), QStringLiteral("2 "));
-        QCOMPARE(f.session().roundPicks().size(), 2);
-        f.press(Qt::Key_Space);
-        QCOMPARE(num->text(), QStringLiteral("2  "));
-        waitForReveal(f);
-        // Blanks around the digits leave the count as it was.
-        f.press(Qt::Key_Space);
-        QCOMPARE(f.session().roundPicks().size(), 2);
-        QCOMPARE(num->text(), QStringLiteral("2   "));
-    }
-
-    // Stopping with Space on the focused Start button disables it until the
-    // reveal; the focus waits in the operations bar and then comes back.
-    void focusStaysInOperationsBarWhileStartIsDisabled()
-    {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(4));
-        auto *start = f.control<QPushButton>(QStringLiteral("Cmd_Start"));
-        start->setFocus();
-        f.press(Qt::Key_Space);
-        f.press(Qt::Key_Space);
-        QVERIFY(!start->isEnabled());
-        QWidget *parked = QApplication::focusWidget();
-        QVERIFY(parked);
-        QCOMPARE(parked->parentWidget(), f.control(QStringLiteral("Frame_Oper")));
-        waitForReveal(f);
-        QCOMPARE(QApplication::focusWidget(), start);
+        f->press(Qt::Key(key)); // and the next press stops it, once
+        QCOMPARE(f->session().roundState(), State::RevealPending);
+        if (target == start()) // disabled until the reveal: the focus waits in the operations bar
+            QCOMPARE(QApplication::focusWidget()->parentWidget(), f->control(QStringLiteral("Frame_Oper")));
+        waitForReveal();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QCOMPARE(f->session().roundNumber(), 2);
     }
 
     void startRequestBetweenStopAndReveal()
     {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(9));
-        auto *start = f.control<QPushButton>(QStringLiteral("Cmd_Start"));
-        f.control<QLineEdit>(QStringLiteral("Txt_Num"))->setText(QStringLiteral("2"));
-        start->click();
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
-        const QStringList picks = f.session().roundPicks();
-
-        // Stop, then at once (before the reveal timer can fire) ask for a new round.
-        start->click();
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::RevealPending);
-        QVERIFY(!start->isEnabled());
-        QCOMPARE(start->text(), kStart);
-        f.control(QStringLiteral("Txt_Results"))->setFocus();
-        f.press(Qt::Key_Return);
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::RevealPending);
-        QCOMPARE(f.session().roundPicks(), picks);
-        QCOMPARE(f.session().remainingCount(), 7);
-        QVERIFY(!f.window->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
-        QVERIFY(f.boxes.shown.isEmpty());
-
-        waitForReveal(f);
-        QCOMPARE(f.session().log().text(),
+        initialise(numberedNames(9));
+        f->control<QLineEdit>(QStringLiteral("Txt_Num"))->setText(QStringLiteral("2"));
+        start()->click();
+        const QStringList picks = f->session().roundPicks();
+        start()->click(); // stop, and before the reveal timer can fire:
+        QVERIFY(!start()->isEnabled());
+        f->control(QStringLiteral("Txt_Results"))->setFocus();
+        f->press(Qt::Key_Return);
+        QCOMPARE(f->session().roundState(), State::RevealPending);
+        QCOMPARE(f->session().roundPicks(), picks);
+        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(f->boxes.shown.isEmpty());
+        waitForReveal();
+        QCOMPARE(f->session().log().text(),
                  QStringLiteral("摇号结果\r\n\r\n") + entry(1, picks[1]) + QStringLiteral("\r\n") + entry(2, picks[0]));
-        QCOMPARE(f.session().remainingCount(), 7);
+        QCOMPARE(f->session().remainingCount(), 7);
     }
 
     void accessKeyStartsAndStops()
     {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(3));
-        QTest::keyClick(f.window.get(), Qt::Key_G, Qt::AltModifier);
-        QTRY_COMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
-        QTest::keyClick(f.window.get(), Qt::Key_G, Qt::AltModifier);
-        QTRY_COMPARE(f.session().log().nextNumber(), 2);
+        initialise(numberedNames(3));
+        QTest::keyClick(f->window.get(), Qt::Key_G, Qt::AltModifier);
+        QTRY_COMPARE(f->session().roundState(), State::Rolling);
+        QTest::keyClick(f->window.get(), Qt::Key_G, Qt::AltModifier);
+        QTRY_COMPARE(f->session().roundNumber(), 2);
     }
 
-    // Names are plain text wherever they show: never read as markup.
+    // Names are plain text wherever they show, never markup.
     void namesShowAsTyped()
     {
-        MainWindowFixture f;
-        QVERIFY(f.show());
         const QStringList names = {QStringLiteral("<b>王</b>"), QStringLiteral("&amp;李<br>"), QStringLiteral(" 赵 "),
                                    QStringLiteral("<i>钱")};
-        initialise(f, names);
-        auto *label = f.control<QLabel>(QStringLiteral("Lbl_Roll"));
-        auto *start = f.control<QPushButton>(QStringLiteral("Cmd_Start"));
-        QCOMPARE(label->textFormat(), Qt::PlainText);
-        f.control<QLineEdit>(QStringLiteral("Txt_Num"))->setText(QStringLiteral("2"));
-        QTest::mouseClick(start, Qt::LeftButton);
-        QTest::mouseClick(start, Qt::LeftButton);
-        QCOMPARE(label->text(), names[0]);
-        waitForReveal(f);
-        QCOMPARE(label->text(), names[0]);
-
-        f.press(Qt::Key_Return); // two left, not more than the round's two: the last group
-        QCOMPARE(f.boxes.shown.size(), 1);
-        QCOMPARE(f.boxes.shown[0].text, QStringLiteral("仅剩最后一组候选项目，就是| 赵 |<i>钱，不足以进行一次摇号！"));
-        const QString results = f.control<QPlainTextEdit>(QStringLiteral("Txt_Results"))->toPlainText();
-        QCOMPARE(results, QStringLiteral("摇号结果\n\n") + entry(1, names[1]) + QLatin1Char('\n') + entry(2, names[0])
-                              + QLatin1Char('\n') + entry(3, names[2]) + QLatin1Char('\n') + entry(4, names[3]));
+        initialise(names);
+        QCOMPARE(rollLabel()->textFormat(), Qt::PlainText);
+        f->control<QLineEdit>(QStringLiteral("Txt_Num"))->setText(QStringLiteral("2"));
+        start()->click();
+        start()->click();
+        QCOMPARE(rollLabel()->text(), names[0]);
+        waitForReveal();
+        f->press(Qt::Key_Return); // the last group of two
+        QCOMPARE(f->boxes.shown.value(0).text, QStringLiteral("仅剩最后一组候选项目，就是| 赵 |<i>钱，不足以进行一次摇号！"));
+        QCOMPARE(f->control<QPlainTextEdit>(QStringLiteral("Txt_Results"))->toPlainText(),
+                 QStringList({QStringLiteral("摇号结果"), QString(), entry(1, names[1]), entry(2, names[0]),
+                              entry(3, names[2]), entry(4, names[3])})
+                     .join(QLatin1Char('\n')));
     }
 
     void saveAndPrint_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("blocked"); // a folder stands where the results file should go
+        QTest::addColumn<bool>("blocked"); // a folder stands where the results file goes
         QTest::newRow("save") << QStringLiteral("Cmd_Save") << false;
-        QTest::newRow("save refused") << QStringLiteral("Cmd_Save") << true;
+        QTest::newRow("save fails") << QStringLiteral("Cmd_Save") << true;
         QTest::newRow("print") << QStringLiteral("Cmd_Print") << false;
-        QTest::newRow("print refused") << QStringLiteral("Cmd_Print") << true;
+        QTest::newRow("print fails") << QStringLiteral("Cmd_Print") << true;
     }
 
     void saveAndPrint()
     {
         QFETCH(QString, button);
         QFETCH(bool, blocked);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(4));
-        f.press(Qt::Key_Return);
-        f.press(Qt::Key_Return);
-        waitForReveal(f);
-        const QString path = taviro::resultsFilePath(f.folder.path());
+        initialise(numberedNames(4));
+        start()->click();
+        start()->click();
+        waitForReveal();
+        const QString path = taviro::resultsFilePath(f->folder.path());
         if (blocked)
             QVERIFY(QDir().mkdir(path));
+        QTest::mouseClick(f->control<QPushButton>(button), Qt::LeftButton);
 
-        QTest::mouseClick(f.control<QPushButton>(button), Qt::LeftButton);
-        const bool print = button == QStringLiteral("Cmd_Print");
-        if (blocked) {
-            QCOMPARE(f.boxes.shown.size(), 1);
-            QVERIFY(f.boxes.shown[0].text.startsWith(QStringLiteral("摇号结果没有保存！")));
-            QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
-            QVERIFY(f.printer.printed.isEmpty());
-            return;
+        const bool print = button == QLatin1String("Cmd_Print");
+        QCOMPARE(f->printer.printed, print && !blocked ? QStringList{path} : QStringList());
+        QString message = blocked ? QStringLiteral("摇号结果没有保存！") : print ? QString() : taviro::savedMessage();
+        QCOMPARE(f->boxes.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QVERIFY(f->boxes.shown[0].text.startsWith(message));
+            QCOMPARE(f->boxes.shown[0].caption, QStringLiteral("Taviro"));
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), taviro::encodeResults(f.session().log().text()));
-        if (print) {
-            QVERIFY(f.boxes.shown.isEmpty());
-            QCOMPARE(f.printer.printed, QStringList{path});
-        } else {
-            QCOMPARE(f.boxes.shown.size(), 1);
-            QCOMPARE(f.boxes.shown[0].text, taviro::savedMessage());
-            QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
-            QVERIFY(f.printer.printed.isEmpty());
+        if (!blocked) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), taviro::encodeResults(f->session().log().text()));
         }
     }
 
@@ -623,42 +413,35 @@ private slots:
     {
         QTest::addColumn<ClosePath>("path");
         QTest::addColumn<QList<bool>>("answers");
-        QTest::addColumn<int>("boxes");
-        QTest::addColumn<bool>("closes");
-
-        const struct
-        {
-            const char *name;
-            ClosePath path;
-        } paths[] = {{"Exit button", ClosePath::ExitButton},
-                     {"Alt+X", ClosePath::ExitAccessKey},
-                     {"close()", ClosePath::CloseMethod},
-                     {"window system close", ClosePath::WindowSystemClose}};
-        for (const auto &p : paths) {
-            QTest::addRow("%s, Yes Yes", p.name) << p.path << QList<bool>{true, true} << 2 << true;
-            QTest::addRow("%s, Yes No", p.name) << p.path << QList<bool>{true, false} << 2 << false;
-            QTest::addRow("%s, No", p.name) << p.path << QList<bool>{false} << 1 << false;
+        const std::pair<const char *, ClosePath> paths[] = {{"Exit button", ClosePath::ExitButton},
+                                                            {"Alt+X", ClosePath::ExitAccessKey},
+                                                            {"close()", ClosePath::CloseMethod},
+                                                            {"window system", ClosePath::WindowSystemClose}};
+        for (const auto &[name, path] : paths) {
+            QTest::addRow("%s, Yes Yes", name) << path << QList<bool>{true, true};
+            QTest::addRow("%s, Yes No", name) << path << QList<bool>{true, false};
+            QTest::addRow("%s, No", name) << path << QList<bool>{false};
         }
     }
 
+    // Every close path asks twice; a refusal changes nothing, not even a running roll.
     void closePaths()
     {
         QFETCH(ClosePath, path);
         QFETCH(QList<bool>, answers);
-        QFETCH(int, boxes);
-        QFETCH(bool, closes);
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        f.boxes.answers = answers;
-        FrmMain *w = f.window.get();
-
+        initialise(numberedNames(5));
+        start()->click();
+        bool rollingWhileAsked = true;
+        f->boxes.whileShown = [&] { rollingWhileAsked = rollingWhileAsked && timer("Timer1")->isActive(); };
+        f->boxes.answers = answers;
+        FrmMain *w = f->window.get();
         switch (path) {
         case ClosePath::ExitButton:
-            QTest::mouseClick(f.control<QPushButton>(QStringLiteral("Cmd_Exit")), Qt::LeftButton);
+            QTest::mouseClick(f->control<QPushButton>(QStringLiteral("Cmd_Exit")), Qt::LeftButton);
             break;
         case ClosePath::ExitAccessKey:
             QTest::keyClick(w, Qt::Key_X, Qt::AltModifier);
-            QTRY_COMPARE(f.boxes.shown.size(), boxes);
+            QTRY_COMPARE(f->boxes.shown.size(), answers.size());
             break;
         case ClosePath::CloseMethod:
             w->close();
@@ -669,54 +452,24 @@ private slots:
             break;
         }
         }
-
-        QCOMPARE(f.boxes.shown.size(), boxes);
-        QCOMPARE(f.boxes.shown[0].text, kCloseFirst);
-        QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("退出"));
-        QVERIFY(f.boxes.shown[0].question);
-        if (boxes > 1) {
-            QCOMPARE(f.boxes.shown[1].text, kCloseSecond);
-            QCOMPARE(f.boxes.shown[1].caption, QStringLiteral("确认退出"));
-            QVERIFY(f.boxes.shown[1].question);
+        const QList<RecordedBox> expected = {{true, QStringLiteral("确定要关闭摇号软件吗?"), QStringLiteral("退出")},
+                                             {true, QStringLiteral("请再次确认关闭吗?"), QStringLiteral("确认退出")}};
+        QCOMPARE(f->boxes.shown.size(), answers.size());
+        for (int i = 0; i < answers.size(); ++i) {
+            QCOMPARE(f->boxes.shown[i].text, expected[i].text);
+            QCOMPARE(f->boxes.shown[i].caption, expected[i].caption);
+            QVERIFY(f->boxes.shown[i].question);
         }
-        QCOMPARE(w->isVisible(), !closes);
-        if (!closes) {
-            // Nothing changed, and the next request starts again with the first box.
-            QCOMPARE(w->windowTitle(), QStringLiteral("Taviro V1.0.2     -  最简单摇号软件"));
-            QVERIFY(f.control<QPushButton>(QStringLiteral("Cmd_Init"))->isEnabled());
-            f.boxes.shown.clear();
-            f.boxes.answers = {false};
-            w->close();
-            QCOMPARE(f.boxes.shown.size(), 1);
-            QCOMPARE(f.boxes.shown[0].text, kCloseFirst);
-            QVERIFY(w->isVisible());
-        }
-    }
-
-    void refusedCloseLeavesTheRollRunning()
-    {
-        MainWindowFixture f;
-        QVERIFY(f.show());
-        initialise(f, numberedNames(5));
-        auto *label = f.control<QLabel>(QStringLiteral("Lbl_Roll"));
-        auto *timer1 = f.window->findChild<QTimer *>(QStringLiteral("Timer1"));
-        f.press(Qt::Key_Space);
-        QVERIFY(timer1->isActive());
-
-        bool rollingWhileAsked = false;
-        f.boxes.whileShown = [&](const RecordedBox &) { rollingWhileAsked = timer1->isActive(); };
-        f.boxes.answers = {true, false};
-        f.window->close();
         QVERIFY(rollingWhileAsked);
-        QVERIFY(f.window->isVisible());
-        QVERIFY(timer1->isActive());
-        QCOMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
-        const QString before = label->text();
-        QTRY_VERIFY(label->text() != before);
-
-        f.press(Qt::Key_Space);
-        waitForReveal(f);
-        QCOMPARE(f.session().log().nextNumber(), 2);
+        const bool closed = answers == QList<bool>{true, true};
+        QCOMPARE(w->isVisible(), !closed);
+        if (closed)
+            return;
+        QCOMPARE(f->session().roundState(), State::Rolling);
+        const QString shown = rollLabel()->text();
+        QTRY_VERIFY(rollLabel()->text() != shown);
+        start()->click();
+        waitForReveal();
     }
 };
 

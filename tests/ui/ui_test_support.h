@@ -1,8 +1,7 @@
 #pragma once
 
-// Doubles and helpers shared by the window tests: message boxes that record
-// and answer, a scripted draw, a printer that only records, and a folder
-// holding a bonus.txt.
+// Doubles for the window tests: message boxes that record and answer, a draw
+// whose outcome is known, a printer that records, and a folder for bonus.txt.
 
 #include "draw/draw_session.h"
 #include "output/print_service.h"
@@ -10,7 +9,6 @@
 #include "ui/message_boxes.h"
 
 #include <QApplication>
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
@@ -23,7 +21,7 @@
 
 struct RecordedBox
 {
-    bool question = false; // a Yes/No box; otherwise OK only
+    bool question; // Yes/No; otherwise OK only
     QString text;
     QString caption;
 };
@@ -32,18 +30,14 @@ class RecordingBoxes : public taviro::MessageBoxes
 {
 public:
     QList<RecordedBox> shown;
-    QList<bool> answers;                          // for the Yes/No boxes, in order; No when none is left
-    std::function<void(const RecordedBox &)> whileShown; // runs while the box would be open
+    QList<bool> answers; // for the Yes/No boxes in turn; No when none is left
+    std::function<void()> whileShown;
 
-    void inform(QWidget *, const QString &text, const QString &caption) override
-    {
-        record({false, text, caption});
-    }
-
+    void inform(QWidget *, const QString &text, const QString &caption) override { record({false, text, caption}); }
     bool askYesNo(QWidget *, const QString &text, const QString &title) override
     {
         record({true, text, title});
-        return answers.isEmpty() ? false : answers.takeFirst();
+        return !answers.isEmpty() && answers.takeFirst();
     }
 
 private:
@@ -51,26 +45,22 @@ private:
     {
         shown.append(box);
         if (whileShown)
-            whileShown(box);
+            whileShown();
     }
 };
 
-// A draw whose outcome the test knows: the draw order is the file order, a
-// round takes the first candidates not yet drawn, and the reveal reverses the
-// round's winners.
+// The draw order is the file order, a round takes the first candidates not
+// yet drawn, and the reveal reverses the round.
 class ScriptedRandomiser : public taviro::DrawRandomiser
 {
 public:
     QVector<int> genRndArray(int myNum, int neededNum) override
     {
         QVector<int> values;
-        if (neededNum < 1 || neededNum > myNum)
-            return values;
-        for (int i = 1; i <= neededNum; ++i)
+        for (int i = 1; neededNum <= myNum && i <= neededNum; ++i)
             values.append(i);
         return values;
     }
-
     void reshuffle(QStringList &picks) override { std::reverse(picks.begin(), picks.end()); }
 };
 
@@ -90,19 +80,16 @@ inline QStringList numberedNames(int count)
     return names;
 }
 
-// Lines in GBK, each ended by CR LF, as organisers write bonus.txt.
+// GBK lines ended by CR LF, as organisers write bonus.txt.
 inline QByteArray candidateBytes(const QStringList &names)
 {
     QStringEncoder gbk("GBK");
     QByteArray bytes;
-    for (const QString &name : names) {
-        bytes += gbk.encode(name);
-        bytes += "\r\n";
-    }
+    for (const QString &name : names)
+        bytes += gbk.encode(name) + "\r\n";
     return bytes;
 }
 
-// Everything a main window needs, with the window itself shown and active.
 class MainWindowFixture
 {
 public:
@@ -110,22 +97,14 @@ public:
     RecordingPrinter printer;
     ScriptedRandomiser randomiser;
     QTemporaryDir folder;
-    std::unique_ptr<taviro::FrmMain> window;
-
-    MainWindowFixture() { window = std::make_unique<taviro::FrmMain>(services()); }
-
-    taviro::FrmMainServices services() { return {&boxes, &printer, &randomiser, folder.path()}; }
-
-    QString bonusPath() const { return QDir(folder.path()).filePath(QStringLiteral("bonus.txt")); }
+    std::unique_ptr<taviro::FrmMain> window =
+        std::make_unique<taviro::FrmMain>(taviro::FrmMainServices{&boxes, &printer, &randomiser, folder.path()});
 
     void writeBonus(const QByteArray &bytes) const
     {
-        QFile file(bonusPath());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(bytes), bytes.size());
+        QFile file(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-
-    void writeCandidates(const QStringList &names) const { writeBonus(candidateBytes(names)); }
 
     bool show()
     {
@@ -136,14 +115,11 @@ public:
 
     template <typename T = QWidget>
     T *control(const QString &name) const { return window->findChild<T *>(name); }
-
     taviro::DrawSession &session() { return window->session(); }
 
-    // A key pressed and released where the keyboard's input goes: the focused control.
+    // A key pressed where the keyboard's input goes: the focused control.
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QWidget *target = QApplication::focusWidget();
-        QVERIFY(target);
-        QTest::keyClick(target, key, modifiers);
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
 };
