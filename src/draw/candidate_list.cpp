@@ -61,7 +61,9 @@ QString decodeWith(QStringDecoder &decoder, const QByteArray &bytes)
 
 QString decodeRecord(const QByteArray &bytes)
 {
-    QStringDecoder decoder = legacyDecoder();
+    // Opening a converter costs far more than decoding a line; a stateless
+    // one can be reused.
+    thread_local QStringDecoder decoder = legacyDecoder();
     return decodeWith(decoder, bytes);
 }
 
