@@ -218,6 +218,11 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
         bar->setValue(0);
         bar->setSingleStep(1);
         bar->setPageStep(1);
+        // Qt inverts a scroll bar's controls for the wheel's sake, which makes
+        // the Right key step a horizontal bar to the left. These bars take the
+        // focus, so their keys step the way they point.
+        if (spec.kind == K::HScrollBar)
+            bar->setInvertedControls(false);
         return bar;
     }
     case K::ListBox: {
