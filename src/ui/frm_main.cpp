@@ -2,10 +2,12 @@
 
 #include "app/version.h"
 #include "compact_style.h"
+#include "display_settings.h"
 #include "draw/draw_messages.h"
 #include "message_boxes.h"
 #include "output/print_service.h"
 #include "output/results_file.h"
+#include "window_sizing.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -53,10 +55,10 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     , m_session(*services.randomiser)
 {
     useCompactStyle();
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
-
     m_form = buildForm(mainFormSpec(), this);
+    // The border, the title bar and the size are the sizing's from here on.
+    m_sizing = new WindowSizing(this, mainFormSpec(), m_form);
+    new DisplaySettings(this, m_form);
     m_lblRoll = m_form.get<QLabel>(QStringLiteral("Lbl_Roll"));
     m_txtResults = m_form.get<QPlainTextEdit>(QStringLiteral("Txt_Results"));
     m_txtNum = m_form.get<QLineEdit>(QStringLiteral("Txt_Num"));
@@ -72,7 +74,6 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     m_timer1 = m_form.timers.value(QStringLiteral("Timer1"));
     m_timer2 = m_form.timers.value(QStringLiteral("Timer2"));
     m_timer2->setSingleShot(true);
-
 
     connect(m_cmdInit, &QPushButton::clicked, this, &FrmMain::cmdInitClick);
     connect(m_cmdStart, &QPushButton::clicked, this, &FrmMain::cmdStartClick);

@@ -16,6 +16,7 @@ namespace taviro {
 
 class MessageBoxes;
 class PrintService;
+class WindowSizing;
 
 struct FrmMainServices
 {
@@ -38,6 +39,7 @@ public:
 
     DrawSession &session();
     const BuiltForm &form() const { return m_form; }
+    WindowSizing &sizing() const { return *m_sizing; }
 
     static QString startCaption(); // "开始&G"
     static QString stopCaption();  // "停止&G"
@@ -71,6 +73,7 @@ private:
     FrmMainServices m_services;
     DrawSession m_session;
     BuiltForm m_form;
+    WindowSizing *m_sizing;
 
     QLabel *m_lblRoll;
     QPlainTextEdit *m_txtResults;
