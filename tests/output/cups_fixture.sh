@@ -1,110 +1,43 @@
 #!/usr/bin/env bash
-# A cups-pdf queue as the CUPS server's default printer, for the printing
-# tests. Uses the running scheduler, or starts one and remembers its pid.
-#
-#   cups_fixture.sh start STATE   prepare the queue; STATE records what to undo
-#   cups_fixture.sh stop STATE    undo exactly what start did
-#
-# Needs root (the queue is added with lpadmin and cups-pdf writes the PDFs
-# to the home folder of the job's owner: /root/PDF for root).
+# A cups-pdf queue as the CUPS server's default printer (root only).
+#   cups_fixture.sh start STATE   uses the running cupsd, or starts one
+#   cups_fixture.sh stop STATE    undoes exactly what start did
 set -euo pipefail
-
-queue=TaviroPDF
-ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
-cupsd=/usr/sbin/cupsd
-
-action="${1:-}"
-state="${2:-}"
-if [ -z "$action" ] || [ -z "$state" ]; then
-  echo "usage: $0 start|stop STATE" >&2
-  exit 2
-fi
-
-scheduler_answers() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
-
-wait_for() { # wait_for SECONDS COMMAND...: true once COMMAND succeeds
+queue=TaviroPDF state="$2"
+answers() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
+ours() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = cupsd ]; } # the pid is (still) a cupsd
+wait_for() { # wait_for SECONDS COMMAND...
   local tries=$(( $1 * 10 )); shift
-  while [ "$tries" -gt 0 ]; do
-    if "$@"; then return 0; fi
-    sleep 0.1
-    tries=$(( tries - 1 ))
-  done
-  return 1
+  until "$@"; do tries=$(( tries - 1 )); [ "$tries" -gt 0 ] || return 1; sleep 0.1; done
 }
 
-pid_is_our_cupsd() { # the pid still runs and is the cupsd we started
-  [ -r "/proc/$1/comm" ] && [ "$(cat "/proc/$1/comm")" = cupsd ]
-}
-
-start() {
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "cups_fixture: must run as root to add a print queue" >&2
-    exit 1
-  fi
-  for tool in lpstat lpadmin "$cupsd"; do
-    command -v "$tool" >/dev/null || { echo "cups_fixture: $tool is missing (scripts/install-deps)" >&2; exit 1; }
-  done
-  [ -r "$ppd" ] || { echo "cups_fixture: $ppd is missing (printer-driver-cups-pdf)" >&2; exit 1; }
-
-  local started_pid=""
-  if ! scheduler_answers; then
+if [ "$1" = start ]; then
+  [ "$(id -u)" -eq 0 ] || { echo "cups_fixture: must run as root" >&2; exit 1; }
+  pid=""
+  if ! answers; then
     mkdir -p /run/cups
-    "$cupsd" -f </dev/null >>"$state.cupsd.log" 2>&1 &
-    started_pid=$!
-    if ! wait_for 15 scheduler_answers; then
-      echo "cups_fixture: cupsd (pid $started_pid) did not answer" >&2
-      cat "$state.cupsd.log" >&2 || true
-      kill "$started_pid" 2>/dev/null || true
-      exit 1
-    fi
+    /usr/sbin/cupsd -f </dev/null >>"$state.log" 2>&1 &
+    pid=$!
+    wait_for 15 answers || { cat "$state.log" >&2; kill "$pid"; exit 1; }
   fi
-
-  local previous_default queue_existed=0
-  previous_default="$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')"
-  if lpstat -p "$queue" >/dev/null 2>&1; then queue_existed=1; fi
-
-  {
-    echo "started_pid=$started_pid"
-    echo "previous_default=$previous_default"
-    echo "queue_existed=$queue_existed"
-  } >"$state"
-
+  existed=0; lpstat -p "$queue" >/dev/null 2>&1 && existed=1
+  printf 'pid=%s\ndefault=%s\nexisted=%s\n' "$pid" \
+    "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" "$existed" >"$state"
   # The server-wide default (-d), not a per-user lpoptions override; the
-  # pdftocairo renderer keeps the text of the PDF extractable.
-  lpadmin -p "$queue" -E -v cups-pdf:/ -P "$ppd" -o pdftops-renderer-default=pdftocairo 2>/dev/null
+  # pdftocairo renderer keeps the PDF's text extractable.
+  lpadmin -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+    -o pdftops-renderer-default=pdftocairo
   lpadmin -d "$queue"
-  cupsenable "$queue" 2>/dev/null || true
-  cupsaccept "$queue" 2>/dev/null || true
-  wait_for 10 sh -c "lpstat -d | grep -q ': $queue\$'"
-}
-
-stop() {
-  [ -r "$state" ] || exit 0
-  local started_pid="" previous_default="" queue_existed=1
-  started_pid="$(sed -n 's/^started_pid=//p' "$state")"
-  previous_default="$(sed -n 's/^previous_default=//p' "$state")"
-  queue_existed="$(sed -n 's/^queue_existed=//p' "$state")"
-
-  if scheduler_answers; then
-    if [ -n "$previous_default" ] && [ "$previous_default" != "$queue" ]; then
-      lpadmin -d "$previous_default" || true
-    fi
-    if [ "$queue_existed" = 0 ]; then
-      lpadmin -x "$queue" || true
-    fi
+elif [ "$1" = stop ] && [ -r "$state" ]; then
+  get() { sed -n "s/^$1=//p" "$state"; }
+  pid="$(get pid)" default="$(get default)"
+  if answers; then
+    [ -z "$default" ] || [ "$default" = "$queue" ] || lpadmin -d "$default" || true
+    [ "$(get existed)" = 1 ] || lpadmin -x "$queue" || true
   fi
-
-  if [ -n "$started_pid" ] && pid_is_our_cupsd "$started_pid"; then
-    kill -TERM "$started_pid"
-    if ! wait_for 10 sh -c "! [ -e /proc/$started_pid ]"; then
-      pid_is_our_cupsd "$started_pid" && kill -KILL "$started_pid"
-    fi
+  if [ -n "$pid" ] && ours "$pid"; then # only the scheduler start launched, by its pid
+    kill -TERM "$pid"
+    wait_for 10 sh -c "! [ -e /proc/$pid ]" || { ours "$pid" && kill -KILL "$pid"; } || true
   fi
-  rm -f "$state" "$state.cupsd.log"
-}
-
-case "$action" in
-  start) start ;;
-  stop) stop ;;
-  *) echo "usage: $0 start|stop STATE" >&2; exit 2 ;;
-esac
+  rm -f "$state" "$state.log"
+fi
