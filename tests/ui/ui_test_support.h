@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,9 +65,8 @@ public:
     void reshuffle(QStringList &picks) override { std::reverse(picks.begin(), picks.end()); }
 };
 
-class RecordingPrinter : public taviro::PrintService
+struct RecordingPrinter : taviro::PrintService
 {
-public:
     QStringList printed;
     void printFile(const QString &path) override { printed.append(path); }
 };
@@ -90,6 +90,19 @@ inline QByteArray candidateBytes(const QStringList &names)
     return bytes;
 }
 
+// The names in a results text's entries "[1]:\tname", "[2]:\t..." (after the
+// heading and the blank line), sorted; an entry out of number is marked "!".
+inline QStringList sortedWinners(const QString &resultsText)
+{
+    QStringList names = resultsText.split(QStringLiteral("\r\n")).mid(2);
+    for (int i = 0; i < names.size(); ++i) {
+        const QString number = QStringLiteral("[%1]:\t").arg(i + 1);
+        names[i] = names[i].startsWith(number) ? names[i].mid(number.size()) : QLatin1Char('!') + names[i];
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 class MainWindowFixture
 {
 public:
@@ -97,8 +110,13 @@ public:
     RecordingPrinter printer;
     ScriptedRandomiser randomiser;
     QTemporaryDir folder;
-    std::unique_ptr<taviro::FrmMain> window =
-        std::make_unique<taviro::FrmMain>(taviro::FrmMainServices{&boxes, &printer, &randomiser, folder.path()});
+    std::unique_ptr<taviro::FrmMain> window;
+
+    explicit MainWindowFixture(taviro::DrawRandomiser *draw = nullptr)
+        : window(std::make_unique<taviro::FrmMain>(
+            taviro::FrmMainServices{&boxes, &printer, draw ? draw : &randomiser, folder.path()}))
+    {
+    }
 
     void writeBonus(const QByteArray &bytes) const
     {
@@ -115,7 +133,23 @@ public:
 
     template <typename T = QWidget>
     T *control(const QString &name) const { return window->findChild<T *>(name); }
+    QPushButton *button(const char *name) const { return control<QPushButton>(QLatin1String(name)); }
     taviro::DrawSession &session() { return window->session(); }
+
+    // Writes the names to bonus.txt and clicks Cmd_Init.
+    void initialise(const QStringList &names)
+    {
+        writeBonus(candidateBytes(names));
+        QTest::mouseClick(button("Cmd_Init"), Qt::LeftButton);
+        QVERIFY(session().isInitialised());
+    }
+
+    // Until Timer2 has revealed the round and given Cmd_Start back.
+    void waitForReveal()
+    {
+        QVERIFY(QTest::qWaitFor([this] { return button("Cmd_Start")->isEnabled(); }));
+        QCOMPARE(session().roundState(), taviro::DrawSession::RoundState::Ready);
+    }
 
     // A key pressed where the keyboard's input goes: the focused control.
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
