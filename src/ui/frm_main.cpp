@@ -246,12 +246,9 @@ void FrmMain::cmdSaveClick()
 
 void FrmMain::cmdPrintClick()
 {
-    const SaveOutcome outcome = saveResults(m_session.log().text(), m_services.appFolder);
-    if (!outcome.ok) {
+    const SaveOutcome outcome = printResults(m_session.log().text(), m_services.appFolder, *m_services.printer);
+    if (!outcome.ok)
         inform(saveFailedMessage(outcome));
-        return;
-    }
-    m_services.printer->printFile(outcome.path);
 }
 
 void FrmMain::appendToResults(const QString &appendedLog)
