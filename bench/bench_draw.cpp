@@ -1,0 +1,149 @@
+// Median timings of the draw engine's costly steps, with the real generator.
+//   taviro_bench [runs]   (default 15 runs per figure)
+
+#include "draw/candidate_list.h"
+#include "draw/draw_random.h"
+#include "draw/draw_session.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace taviro;
+
+namespace {
+
+int g_runs = 15;
+
+struct Figure
+{
+    double median = 0, min = 0;
+};
+
+// Runs `prepare` untimed and `work` timed, g_runs times; milliseconds.
+Figure measure(const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < g_runs; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    const size_t n = ms.size();
+    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.front()};
+}
+
+void row(const char *name, const Figure &f)
+{
+    std::printf("%-52s %10.3f %10.3f\n", name, f.median, f.min);
+    std::fflush(stdout);
+}
+
+QByteArray lines(int n)
+{
+    QByteArray out;
+    for (int k = 1; k <= n; ++k)
+        out += "Candidate " + QByteArray::number(k) + "\r\n";
+    return out;
+}
+
+// Keeps the result alive so the work cannot be optimised away.
+volatile int g_sink = 0;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc > 1)
+        g_runs = std::max(1, atoi(argv[1]));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bonus.txt");
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(lines(10000)) < 0)
+            return 1;
+    }
+
+    ClockRandom &rng = ClockRandom::shared();
+    ClockRandomiser randomiser(rng);
+    std::printf("taviro_bench: median and minimum of %d runs, milliseconds\n\n", g_runs);
+    std::printf("%-52s %10s %10s\n", "", "median", "min");
+
+    const Figure gen10 = measure({}, [&] { g_sink += GenRndArray(10, 1, rng).size(); });
+    row("GenRndArray(10, 1)", gen10);
+    const Figure gen10000 = measure({}, [&] { g_sink += GenRndArray(10000, 10000, rng).size(); });
+    row("GenRndArray(10000, 10000)", gen10000);
+    ClockRandom constantClock(0x243F6A8885A308D3ULL, 1700000000LL * 1000000000LL);
+    const Figure floor = measure({}, [&] { g_sink += GenRndArray(10000, 10000, constantClock).size(); });
+    row("  floor: same swap steps, constant clock", floor);
+
+    std::unique_ptr<DrawSession> session;
+    auto revealOf = [&](int winners) {
+        return measure(
+            [&] {
+                session = std::make_unique<DrawSession>(randomiser);
+                session->initialise(path);
+                session->start(QString::number(winners));
+                session->stop();
+            },
+            [&] { g_sink += session->reveal().appendedLog.size(); });
+    };
+    const Figure reveal1 = revealOf(1);
+    row("reveal of 1 winner", reveal1);
+    const Figure reveal1000 = revealOf(1000);
+    row("reveal of 1000 winners", reveal1000);
+    const Figure reveal10000 = revealOf(10000);
+    row("reveal of 10000 winners", reveal10000);
+
+    const Figure read = measure({}, [&] { g_sink += readCandidateFile(path).count; });
+    row("reading bonus.txt, 10000 lines", read);
+    const Figure init = measure([&] { session = std::make_unique<DrawSession>(randomiser); },
+                                [&] { g_sink += session->initialise(path).count; });
+    row("initialise, 10000 lines (with the draw order)", init);
+
+    const Figure start = measure(
+        [&] {
+            session = std::make_unique<DrawSession>(randomiser);
+            session->initialise(path);
+        },
+        [&] { g_sink += int(session->start("10000").kind); });
+    row("start of 10000 winners on 10000 candidates", start);
+
+    auto lastGroupOf = [&](int left) {
+        return measure(
+            [&] {
+                session = std::make_unique<DrawSession>(randomiser);
+                session->initialise(path);
+                session->start(QString::number(10000 - left));
+                session->stop();
+                session->reveal();
+            },
+            [&] {
+                const StartResult r = session->start("1");
+                if (r.kind != StartResult::Kind::LastGroup)
+                    std::fprintf(stderr, "expected a last group\n");
+                g_sink += r.appendedLog.size();
+            });
+    };
+    const Figure last500 = lastGroupOf(500);
+    row("last group of 500 (of 10000)", last500);
+    const Figure last5000 = lastGroupOf(5000);
+    row("last group of 5000 (of 10000)", last5000);
+
+    std::printf("\nratio GenRndArray(10000, 10000) / floor       %6.2f\n", gen10000.median / floor.median);
+    std::printf("ratio reveal 10000 / reveal 1000              %6.2f\n", reveal10000.median / reveal1000.median);
+    std::printf("ratio last group 5000 / last group 500        %6.2f\n", last5000.median / last500.median);
+    return g_sink == -1;
+}
