@@ -171,14 +171,14 @@ DisplaySettings::DisplaySettings(QWidget *window, const BuiltForm &form)
         return objectName == window->objectName() ? window : form.widgets.value(objectName);
     };
 
-    for (const ColourBarSpec &spec : kColourBars) {
-        auto *bar = qobject_cast<QScrollBar *>(control(spec.bar));
-        QWidget *target = control(spec.target);
-        QWidget *follower = spec.follower ? control(spec.follower) : nullptr;
-        Q_ASSERT(bar && target && (follower || !spec.follower));
+    for (const ColourBarSpec &row : kColourBars) {
+        auto *bar = qobject_cast<QScrollBar *>(control(row.bar));
+        QWidget *target = control(row.target);
+        QWidget *follower = row.follower ? control(row.follower) : nullptr;
+        Q_ASSERT(bar && target && (follower || !row.follower));
         // A dragged thumb recolours nothing until it is let go.
         bar->setTracking(false);
-        const ColourTarget which = spec.which;
+        const ColourTarget which = row.which;
         connect(bar, &QScrollBar::valueChanged, this, [target, which, follower](int value) {
             setColour(target, which, PaletteColor(value));
             if (follower)
@@ -190,12 +190,12 @@ DisplaySettings::DisplaySettings(QWidget *window, const BuiltForm &form)
     // the keyboard. Entering a list with Tab only makes an entry current and
     // selects nothing, so it applies nothing; the arrows of a one-entry list
     // only scroll it.
-    for (const FontListSpec &spec : kFontLists) {
-        auto *list = qobject_cast<QListWidget *>(control(spec.list));
-        QWidget *target = control(spec.target);
+    for (const FontListSpec &row : kFontLists) {
+        auto *list = qobject_cast<QListWidget *>(control(row.list));
+        QWidget *target = control(row.target);
         Q_ASSERT(list && target);
         list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-        const FontPart part = spec.part;
+        const FontPart part = row.part;
         connect(list, &QListWidget::itemSelectionChanged, this, [list, target, part] {
             const QList<QListWidgetItem *> selected = list->selectedItems();
             if (!selected.isEmpty())

@@ -168,10 +168,10 @@ bool takesFocus(ControlKind kind)
     return false;
 }
 
-QWidget *createWidget(const ControlSpec &spec, QWidget *container)
+QWidget *createWidget(const ControlSpec &row, QWidget *container)
 {
-    const QString caption = utf8(spec.caption);
-    switch (spec.kind) {
+    const QString caption = utf8(row.caption);
+    switch (row.kind) {
     case K::CommandButton: {
         auto *button = new QPushButton(caption, container);
         button->setAutoDefault(false);
@@ -207,13 +207,13 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
     case K::CheckBox: {
         auto *box = new QCheckBox(caption, container);
         box->setTristate(true);
-        box->setCheckState(checkStateOf(spec.value));
+        box->setCheckState(checkStateOf(row.value));
         return box;
     }
     case K::HScrollBar:
     case K::VScrollBar: {
         // Every scroll bar of the layout picks one of 16 palette colours.
-        auto *bar = new QScrollBar(spec.kind == K::HScrollBar ? Qt::Horizontal : Qt::Vertical, container);
+        auto *bar = new QScrollBar(row.kind == K::HScrollBar ? Qt::Horizontal : Qt::Vertical, container);
         bar->setRange(0, 15);
         bar->setValue(0);
         bar->setSingleStep(1);
@@ -221,7 +221,7 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
         // Qt inverts a scroll bar's controls for the wheel's sake, which makes
         // the Right key step a horizontal bar to the left. These bars take the
         // focus, so their keys step the way they point.
-        if (spec.kind == K::HScrollBar)
+        if (row.kind == K::HScrollBar)
             bar->setInvertedControls(false);
         return bar;
     }
@@ -246,8 +246,8 @@ QWidget *createWidget(const ControlSpec &spec, QWidget *container)
     }
     case K::OptionButton: {
         auto *option = new QRadioButton(caption, container);
-        option->setChecked(spec.value != 0);
-        option->setProperty("index", spec.index);
+        option->setChecked(row.value != 0);
+        option->setProperty("index", row.index);
         return option;
     }
     case K::Timer:
@@ -386,17 +386,17 @@ const FormSpec &mainFormSpec()
     return form;
 }
 
-QString objectNameOf(const ControlSpec &spec)
+QString objectNameOf(const ControlSpec &row)
 {
-    const QString name = QString::fromLatin1(spec.name);
-    return spec.index >= 0 ? name + QLatin1Char('_') + QString::number(spec.index) : name;
+    const QString name = QString::fromLatin1(row.name);
+    return row.index >= 0 ? name + QLatin1Char('_') + QString::number(row.index) : name;
 }
 
 const ControlSpec *findControl(const FormSpec &form, const QString &objectName)
 {
-    for (const ControlSpec &spec : form.controls)
-        if (objectNameOf(spec) == objectName)
-            return &spec;
+    for (const ControlSpec &row : form.controls)
+        if (objectNameOf(row) == objectName)
+            return &row;
     return nullptr;
 }
 
@@ -426,34 +426,34 @@ BuiltForm buildForm(const FormSpec &form, QWidget *window)
     window->setFont(font);
     window->setFixedSize(twipsToPixels(form.clientWidth), twipsToPixels(form.clientHeight));
 
-    for (const ControlSpec &spec : form.controls) {
-        const QString name = objectNameOf(spec);
-        if (spec.kind == K::Timer) {
+    for (const ControlSpec &row : form.controls) {
+        const QString name = objectNameOf(row);
+        if (row.kind == K::Timer) {
             auto *timer = new QTimer(window);
             timer->setObjectName(name);
             timer->setInterval(1);
             built.timers.insert(name, timer);
             continue;
         }
-        QWidget *container = spec.container ? built.widgets.value(QString::fromLatin1(spec.container)) : window;
+        QWidget *container = row.container ? built.widgets.value(QString::fromLatin1(row.container)) : window;
         Q_ASSERT_X(container, "buildForm", "a container must come before its contents");
-        QWidget *widget = createWidget(spec, container);
+        QWidget *widget = createWidget(row, container);
         widget->setObjectName(name);
-        if (spec.toolTip)
-            widget->setToolTip(utf8(spec.toolTip));
-        widget->setGeometry(twipsToPixels(spec.left, spec.top, spec.width, spec.height));
-        widget->setFocusPolicy(takesFocus(spec.kind) ? Qt::StrongFocus : Qt::NoFocus);
+        if (row.toolTip)
+            widget->setToolTip(utf8(row.toolTip));
+        widget->setGeometry(twipsToPixels(row.left, row.top, row.width, row.height));
+        widget->setFocusPolicy(takesFocus(row.kind) ? Qt::StrongFocus : Qt::NoFocus);
         built.widgets.insert(name, widget);
 
-        if (spec.kind == K::OptionButton) {
-            const QString groupName = QString::fromLatin1(spec.name);
+        if (row.kind == K::OptionButton) {
+            const QString groupName = QString::fromLatin1(row.name);
             QButtonGroup *group = built.groups.value(groupName);
             if (!group) {
                 group = new QButtonGroup(window);
                 group->setObjectName(groupName);
                 built.groups.insert(groupName, group);
             }
-            group->addButton(static_cast<QRadioButton *>(widget), spec.index);
+            group->addButton(static_cast<QRadioButton *>(widget), row.index);
             keepChosenOptionTheTabStop(static_cast<QRadioButton *>(widget));
         }
     }
@@ -463,15 +463,15 @@ BuiltForm buildForm(const FormSpec &form, QWidget *window)
     for (auto it = form.controls.crbegin(); it != form.controls.crend(); ++it)
         if (QWidget *w = built.widgets.value(objectNameOf(*it)))
             w->raise();
-    for (const ControlSpec &spec : form.controls)
-        if (isGraphical(spec.kind))
-            built.widgets.value(objectNameOf(spec))->lower();
+    for (const ControlSpec &row : form.controls)
+        if (isGraphical(row.kind))
+            built.widgets.value(objectNameOf(row))->lower();
 
     // Tab order by tab index; labels and frames keep theirs but take no focus.
     QVector<const ControlSpec *> tabStops;
-    for (const ControlSpec &spec : form.controls)
-        if (spec.tabIndex >= 0 && takesFocus(spec.kind))
-            tabStops.append(&spec);
+    for (const ControlSpec &row : form.controls)
+        if (row.tabIndex >= 0 && takesFocus(row.kind))
+            tabStops.append(&row);
     std::sort(tabStops.begin(), tabStops.end(),
               [](const ControlSpec *a, const ControlSpec *b) { return a->tabIndex < b->tabIndex; });
     for (int i = 1; i < tabStops.size(); ++i)

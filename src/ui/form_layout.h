@@ -105,7 +105,7 @@ struct FormSpec
 const FormSpec &mainFormSpec();
 
 // The objectName a control gets: its name, or "Name_index" for a group member.
-QString objectNameOf(const ControlSpec &spec);
+QString objectNameOf(const ControlSpec &row);
 // The control of `form` whose objectName is `objectName`, or nullptr.
 const ControlSpec *findControl(const FormSpec &form, const QString &objectName);
 

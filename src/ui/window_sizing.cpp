@@ -30,13 +30,13 @@ QSize pixelsOf(QSize twips)
 
 } // namespace
 
-WindowSizing::WindowSizing(QWidget *window, const FormSpec &spec, const BuiltForm &form)
+WindowSizing::WindowSizing(QWidget *window, const FormSpec &laidOut, const BuiltForm &form)
     : QObject(window)
     , m_window(window)
     , m_picRoll(form.widgets.value(QStringLiteral("Pic_Roll")))
     , m_lblRoll(form.get<QLabel>(QStringLiteral("Lbl_Roll")))
-    , m_laidOutFrame(spec.frameLeft, spec.frameTop, spec.frameRight, spec.frameBottom)
-    , m_client(spec.clientWidth, spec.clientHeight)
+    , m_laidOutFrame(laidOut.frameLeft, laidOut.frameTop, laidOut.frameRight, laidOut.frameBottom)
+    , m_client(laidOut.clientWidth, laidOut.clientHeight)
 {
     Q_ASSERT(m_picRoll && m_lblRoll);
     applyFlags();

@@ -33,7 +33,7 @@ public:
 
     // Takes over the window's size and border from the layout and wires the
     // H and V buttons, Opt_Size and Check_Title. Lives as a child of `window`.
-    WindowSizing(QWidget *window, const FormSpec &spec, const BuiltForm &form);
+    WindowSizing(QWidget *window, const FormSpec &laidOut, const BuiltForm &form);
 
     QSize outerSize() const; // twips
     void setOuterSize(QSize twips);
