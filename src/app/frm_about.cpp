@@ -45,12 +45,10 @@ FormSpec makeAboutForm()
         {"Label2", -1, K::Label, nullptr, kContactLine, nullptr, 240, 720, 4215, 375, 2, 0},
         {"LblVer", -1, K::Label, nullptr, "", nullptr, 120, 0, 4455, 735, 0, 0},
     };
-    const char *sans = "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|Source Han Sans SC|WenQuanYi Zen Hei";
-    const char *serif = "AR PL UMing CN|Noto Serif CJK SC|Noto Serif SC|WenQuanYi Micro Hei|Noto Sans CJK SC";
     // name, families, fallbacks, points, bold, text, back, centred, border
     f.appearance = {
-        {"LblVer", "微软雅黑|Microsoft YaHei", sans, 14.25, true, kHighlightColour, kDefaultColour, true, false},
-        {"Label2", "宋体|SimSun|NSimSun", serif, 9, true, rgbColour(0xC00000), kDefaultColour, false, false},
+        {"LblVer", "微软雅黑|Microsoft YaHei", kSansFallbacks, 14.25, true, kHighlightColour, kDefaultColour, true, false},
+        {"Label2", "宋体|SimSun|NSimSun", kSerifFallbacks, 9, true, rgbColour(0xC00000), kDefaultColour, false, false},
         {"Txt_Help", nullptr, nullptr, 0, false, rgbColour(0x0000FF), kDefaultColour, false, false},
     };
     return f;

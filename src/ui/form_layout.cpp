@@ -30,12 +30,6 @@ using K = ControlKind;
 // Chinese families to use when the laid-out ones are not installed, in order
 // of preference: the sans-serif ones for the bold roll label, the serif ones
 // (then any) for the results box.
-constexpr const char *kSansFallbacks =
-    "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|Source Han Sans SC|WenQuanYi Zen Hei|Droid Sans Fallback";
-constexpr const char *kSerifFallbacks =
-    "AR PL UMing CN|Noto Serif CJK SC|Noto Serif SC|Source Han Serif SC|"
-    "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|WenQuanYi Zen Hei";
-
 const char *const kFontTip = "双击字体二字可以伸缩";
 const char *const kSizeTip = "上下按钮调节，点击变蓝生效";
 

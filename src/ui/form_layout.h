@@ -73,6 +73,14 @@ struct AppearanceSpec
     bool border;              // thin single-line border
 };
 
+// Installed Chinese faces to fall back on when a wanted sans-serif (黑体,
+// 微软雅黑) or serif (宋体) family is missing, best first.
+inline constexpr const char *kSansFallbacks =
+    "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|Source Han Sans SC|WenQuanYi Zen Hei|Droid Sans Fallback";
+inline constexpr const char *kSerifFallbacks =
+    "AR PL UMing CN|Noto Serif CJK SC|Noto Serif SC|Source Han Serif SC|"
+    "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|WenQuanYi Zen Hei";
+
 // The laid-out entries of a list box, '|'-separated.
 struct ListSpec
 {
