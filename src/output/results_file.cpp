@@ -6,6 +6,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace taviro {
 
 namespace {
@@ -27,6 +32,22 @@ SaveOutcome failure(SaveOutcome outcome, const QString &error)
     outcome.ok = false;
     outcome.error = error;
     return outcome;
+}
+
+// QSaveFile flushes the data before the rename; the new name itself is on
+// the disk only once the folder is, and until then a power cut could bring
+// the previous file back.
+void syncFolderOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path);
+#endif
 }
 
 } // namespace
@@ -75,16 +96,20 @@ SaveOutcome saveResults(const QString &logText, const QString &folder)
 
 SaveOutcome saveResults(const QString &logText, const QString &folder, const ResultsWriter &writer)
 {
+    return writeFileAtomically(resultsFilePath(folder), encodeResults(logText), writer);
+}
+
+SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, const ResultsWriter &writer)
+{
     SaveOutcome outcome;
-    outcome.path = resultsFilePath(folder);
-    const QByteArray bytes = encodeResults(logText);
+    outcome.path = path;
 
     if (QFileInfo(outcome.path).isDir())
         return failure(outcome, QStringLiteral("那里有一个同名的文件夹"));
 
     // The new text goes to a temporary file beside the old one and replaces
     // it only once it is complete and flushed; any failure before that
-    // leaves the previous results file exactly as it was.
+    // leaves the previous file exactly as it was.
     QSaveFile file(outcome.path);
     if (!file.open(QIODevice::WriteOnly))
         return failure(outcome, reasonWithDetail(QStringLiteral("无法创建文件"), file));
@@ -95,6 +120,7 @@ SaveOutcome saveResults(const QString &logText, const QString &folder, const Res
     }
     if (!file.commit())
         return failure(outcome, reasonWithDetail(QStringLiteral("无法替换原来的文件"), file));
+    syncFolderOf(outcome.path);
 
     outcome.ok = true;
     return outcome;

@@ -38,6 +38,12 @@ using ResultsWriter = std::function<bool(QIODevice &file, const QByteArray &byte
 bool writeAllBytes(QIODevice &file, const QByteArray &bytes);
 SaveOutcome saveResults(const QString &logText, const QString &folder, const ResultsWriter &writer);
 
+// Replaces the file at `path` with `bytes` through a temporary file that is
+// flushed to the disk before it takes the file's name, so that at every
+// instant the file holds either its previous or its new complete content.
+SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                const ResultsWriter &writer = writeAllBytes);
+
 // The confirmation after a successful save, and the failure message.
 QString savedMessage();
 QString saveFailedMessage(const SaveOutcome &outcome);
