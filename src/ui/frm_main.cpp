@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -53,6 +54,7 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     : QWidget(parent)
     , m_services(services)
     , m_session(*services.randomiser)
+    , m_recovery(services.appFolder)
 {
     useCompactStyle();
     m_form = buildForm(mainFormSpec(), this);
@@ -139,11 +141,18 @@ void FrmMain::inform(const QString &text)
     m_services.boxes->inform(this, text, kProductTitle);
 }
 
+void FrmMain::informIfAny(const QString &text)
+{
+    if (!text.isEmpty())
+        inform(text);
+}
+
 void FrmMain::cmdInitClick()
 {
     const InitResult result = m_session.initialise(QDir(m_services.appFolder).filePath(QStringLiteral("bonus.txt")));
     switch (result.kind) {
     case InitResult::Kind::Ready:
+        m_recovery.begin(QDateTime::currentDateTime());
         m_lblRoll->setText(result.label);
         setStartEnabled(true);
         // The focus moves on to Start, not into the settings panel.
@@ -198,11 +207,15 @@ void FrmMain::startRound()
     case StartResult::Kind::Exhausted:
         inform(result.message);
         break;
-    case StartResult::Kind::LastGroup:
+    case StartResult::Kind::LastGroup: {
+        // On disk before anyone sees the winners.
+        const QString unsafe = m_recovery.keep(m_session.log().text());
         appendToResults(result.appendedLog);
         inform(result.message);
         moveResultsCaretToEnd();
+        informIfAny(unsafe);
         break;
+    }
     case StartResult::Kind::RevealPending:
         // The stopped round is revealed first; this request does nothing.
         break;
@@ -232,22 +245,30 @@ void FrmMain::timer2Timer()
 {
     m_timer2->stop();
     const RevealResult result = m_session.reveal();
+    const QString unsafe = m_recovery.keep(m_session.log().text());
     m_lblRoll->setText(result.label);
     appendToResults(result.appendedLog);
     moveResultsCaretToEnd();
     setStartEnabled(true);
+    informIfAny(unsafe);
 }
 
 void FrmMain::cmdSaveClick()
 {
-    const SaveOutcome outcome = saveResults(m_session.log().text(), m_services.appFolder);
+    const QString text = m_session.log().text();
+    const SaveOutcome outcome = saveResults(text, m_services.appFolder);
+    if (outcome.ok)
+        m_recovery.resultsSaved(text);
     inform(outcome.ok ? savedMessage() : saveFailedMessage(outcome));
 }
 
 void FrmMain::cmdPrintClick()
 {
-    const SaveOutcome outcome = printResults(m_session.log().text(), m_services.appFolder, *m_services.printer);
-    if (!outcome.ok)
+    const QString text = m_session.log().text();
+    const SaveOutcome outcome = printResults(text, m_services.appFolder, *m_services.printer);
+    if (outcome.ok)
+        m_recovery.resultsSaved(text);
+    else
         inform(saveFailedMessage(outcome));
 }
 

@@ -2,6 +2,7 @@
 
 #include "draw/draw_session.h"
 #include "form_layout.h"
+#include "output/recovery_file.h"
 
 #include <QWidget>
 
@@ -65,6 +66,7 @@ private:
     void cmdPrintClick();
 
     void inform(const QString &text);
+    void informIfAny(const QString &text);
     void appendToResults(const QString &appendedLog);
     void moveResultsCaretToEnd();
     void setStartEnabled(bool enabled);
@@ -72,6 +74,7 @@ private:
 
     FrmMainServices m_services;
     DrawSession m_session;
+    RecoveryFile m_recovery;
     BuiltForm m_form;
     WindowSizing *m_sizing;
 

@@ -3,6 +3,7 @@
 #include "../ui/ui_test_support.h"
 #include "pdf_text.h"
 
+#include "output/recovery_file.h"
 #include "output/results_file.h"
 
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <pwd.h>
@@ -37,6 +39,19 @@ void click(MainWindowFixture &f, const char *name) { QTest::mouseClick(f.control
 // The worked example's candidates, and more so that every round rolls.
 const QStringList kNames = QStringList{"张三", "李四", "王五"} + numberedNames(5);
 
+// One round of `count`: start, stop and wait for the reveal, or leave it rolling.
+bool drawRound(MainWindowFixture &f, int count, bool rolling = false)
+{
+    f.control<QLineEdit>("Txt_Num")->setText(QString::number(count));
+    click(f, "Cmd_Start");
+    if (rolling)
+        return f.session().roundState() == RoundState::Rolling;
+    click(f, "Cmd_Start");
+    return QTest::qWaitFor([&] {
+        return f.session().roundState() == RoundState::Ready && f.control<QPushButton>("Cmd_Start")->isEnabled();
+    });
+}
+
 // Gives the fixture a window that prints to `printer`, writes bonus.txt, shows
 // the window, presses Initialise unless there are no rounds, then draws rounds
 // of the given sizes, the last left rolling if asked.
@@ -49,20 +64,20 @@ bool draw(MainWindowFixture &f, PrintService &printer, const QList<int> &rounds,
         return false;
     if (!rounds.isEmpty())
         click(f, "Cmd_Init");
-    for (int i = 0; i < rounds.size(); ++i) {
-        f.control<QLineEdit>("Txt_Num")->setText(QString::number(rounds[i]));
-        click(f, "Cmd_Start");
-        if (rolling && i == rounds.size() - 1)
-            return f.session().roundState() == RoundState::Rolling;
-        click(f, "Cmd_Start");
-        const auto revealed = [&] {
-            return f.session().roundState() == RoundState::Ready && f.control<QPushButton>("Cmd_Start")->isEnabled();
-        };
-        if (!QTest::qWaitFor(revealed))
+    for (int i = 0; i < rounds.size(); ++i)
+        if (!drawRound(f, rounds[i], rolling && i == rounds.size() - 1))
             return false;
-    }
     return true;
 }
+
+// The recovery copies in the folder, by name.
+QStringList copies(const MainWindowFixture &f)
+{
+    return QDir(f.folder.path()).entryList({QStringLiteral("摇号结果_自动保存_*.txt")}, QDir::Files);
+}
+
+// The bytes Save would write now.
+QByteArray saveBytes(MainWindowFixture &f) { return encodeResults(f.session().log().text()); }
 
 // Everything a click on Save or Print must leave as it was.
 auto drawState(MainWindowFixture &f)
@@ -112,6 +127,8 @@ private slots:
     void saveThenPrint();
     void failedWrite_data();
     void failedWrite();
+    void recoveryCopyFollowsEveryRound();
+    void refusedRecoveryCopy();
     void printButtonReachesThePrinter_data();
     void printButtonReachesThePrinter();
 };
@@ -186,7 +203,95 @@ void TestWindowOutput::failedWrite()
     QVERIFY(f.printer.printed.isEmpty());
     QVERIFY(drawState(f) == before);
     QVERIFY(QDir(resultsPath(f)).isEmpty()); // nothing was written anywhere
-    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("bonus.txt")});
+    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"bonus.txt"} + copies(f));
+}
+
+void TestWindowOutput::recoveryCopyFollowsEveryRound()
+{
+    MainWindowFixture f;
+    QVERIFY(draw(f, f.printer, {}));
+    // Copies another run left, named for the seconds around this Initialise.
+    const QDateTime before = QDateTime::currentDateTime();
+    QStringList others;
+    for (int s = 0; s < 3; ++s) {
+        others << recoveryBaseName(before.addSecs(s)) + ".txt";
+        QFile other(QDir(f.folder.path()).filePath(others.last()));
+        QVERIFY(other.open(QIODevice::WriteOnly) && other.write("another run") == 11);
+    }
+    click(f, "Cmd_Init");
+    const QStringList ours{recoveryBaseName(before) + "_2.txt", recoveryBaseName(QDateTime::currentDateTime()) + "_2.txt"};
+    const auto copyBytes = [&] {
+        QStringList mine = copies(f);
+        mine.removeIf([&](const QString &name) { return others.contains(name); });
+        return mine.size() == 1 && ours.contains(mine[0]) ? readAll(QDir(f.folder.path()).filePath(mine[0]))
+                                                          : "<copies: " + mine.join(' ').toUtf8() + ">";
+    };
+    // What the copy held when the new entries reached the screen or the box came up.
+    QByteArray whenShown;
+    connect(f.control<QPlainTextEdit>("Txt_Results"), &QPlainTextEdit::textChanged, [&] { whenShown = copyBytes(); });
+    f.boxes.whileShown = [&] { whenShown = copyBytes(); };
+
+    QVERIFY(drawRound(f, 2));
+    QCOMPARE(copyBytes(), kRoundOne + "\r\n");
+    QCOMPARE(whenShown, kRoundOne + "\r\n");
+    QVERIFY(!QFile::exists(resultsPath(f))); // a draw never writes the results file
+    click(f, "Cmd_Save");
+    QCOMPARE(readAll(resultsPath(f)), kRoundOne + "\r\n");
+    QCOMPARE(copies(f), others);
+
+    QVERIFY(drawRound(f, 1));
+    QCOMPARE(copyBytes(), kWorkedExample);
+    QCOMPARE(whenShown, kWorkedExample);
+    click(f, "Cmd_Print");
+    QCOMPARE(copies(f), others);
+
+    // A round of 4 leaves one, the next start takes it as the last group.
+    QVERIFY(drawRound(f, 4));
+    click(f, "Cmd_Start");
+    QCOMPARE(f.session().remainingCount(), 0);
+    QCOMPARE(f.boxes.shown.size(), 2); // saved, last group
+    QCOMPARE(whenShown, saveBytes(f));
+    QCOMPARE(copyBytes(), saveBytes(f));
+    for (const QString &other : others)
+        QCOMPARE(readAll(QDir(f.folder.path()).filePath(other)), QByteArray("another run"));
+}
+
+void TestWindowOutput::refusedRecoveryCopy()
+{
+    MainWindowFixture f;
+    QVERIFY(draw(f, f.printer, {2}, false, numberedNames(12)));
+    QCOMPARE(copies(f).size(), 1);
+    const QString copy = QDir(f.folder.path()).filePath(copies(f)[0]);
+    const QByteArray firstRound = readAll(copy);
+    // The working folder gone: as root, permission bits would not stop the write.
+    const QString away = f.folder.path() + "-away";
+    const auto refuse = [&](bool refused) {
+        return refused ? QDir().rename(f.folder.path(), away) : QDir().rename(away, f.folder.path());
+    };
+    const auto restore = qScopeGuard([&] { refuse(false); });
+
+    QVERIFY(refuse(true));
+    for (int round = 0; round < 3; ++round)
+        QVERIFY(drawRound(f, 1));
+    QCOMPARE(f.session().roundNumber(), 6);
+    QCOMPARE(f.boxes.shown.size(), 1);
+    QCOMPARE(f.boxes.shown[0].caption, QStringLiteral("Taviro"));
+    QCOMPARE(f.boxes.shown[0].text, recoveryFailedMessage(writeFileAtomically(copy, "x")));
+
+    // Save writes other text than the copy holds: the copy stays as it was.
+    QVERIFY(refuse(false));
+    click(f, "Cmd_Save");
+    QCOMPARE(f.boxes.shown.size(), 2);
+    QCOMPARE(readAll(copy), firstRound);
+    QVERIFY(drawRound(f, 1));
+    QCOMPARE(readAll(copy), saveBytes(f));
+
+    // A new failure after a success is reported again, once.
+    QVERIFY(refuse(true));
+    QVERIFY(drawRound(f, 1));
+    QVERIFY(drawRound(f, 1));
+    QCOMPARE(f.boxes.shown.size(), 3);
+    QCOMPARE(f.boxes.shown[2].text, f.boxes.shown[0].text);
 }
 
 void TestWindowOutput::printButtonReachesThePrinter_data()

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "results_file.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace taviro {
+
+// The recovery copy of the results log, "摇号结果_自动保存_YYYYMMDD-HHMMSS.txt"
+// in the working folder, named after the moment the run was initialised. It is
+// rewritten after every round, so a crash, a kill or a power cut never loses a
+// drawn winner; the results file itself stays Save's and Print's alone.
+class RecoveryFile
+{
+public:
+    explicit RecoveryFile(const QString &folder);
+
+    // The run is initialised: later copies carry this moment (local time) in
+    // their name. Nothing is written before the first round is logged.
+    void begin(const QDateTime &initialisedAt);
+
+    // Writes the log's bytes exactly as Save would write them. The draw never
+    // waits on the outcome: the result is the message to show, which is empty
+    // unless this is the first failure since the last successful write.
+    QString keep(const QString &logText);
+
+    // Save or Print has written the results file with `logText`: the copy is
+    // no longer needed when it holds the same text. A later round writes it again.
+    void resultsSaved(const QString &logText);
+
+    // Where the copy goes; empty before the first round is logged.
+    QString path() const { return m_path; }
+
+private:
+    QString firstFreePath() const;
+
+    QString m_folder;
+    QString m_baseName; // without ".txt"; empty before begin()
+    QString m_path;
+    QByteArray m_written; // the bytes on disk under m_path; empty when none are
+    bool m_failureReported = false;
+};
+
+// "摇号结果_自动保存_20260101-093000", for a run initialised at that moment.
+QString recoveryBaseName(const QDateTime &initialisedAt);
+
+// The message shown when the copy could not be written.
+QString recoveryFailedMessage(const SaveOutcome &outcome);
+
+} // namespace taviro
