@@ -1,4 +1,5 @@
 #include "app/frm_about.h"
+#include "app/working_folder.h"
 #include "draw/draw_random.h"
 #include "draw/draw_session.h"
 #include "output/print_service.h"
@@ -7,13 +8,48 @@
 #include "ui/message_boxes.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // The command line is read before the application object exists: the
+    // scale must be in place before the window system starts.
+    const taviro::CommandLine command =
+        taviro::parseCommandLine(argumentsOf(argc, argv), QStringLiteral(TAVIRO_VERSION));
+    switch (command.action) {
+    case taviro::CommandLine::Action::Run:
+        break;
+    case taviro::CommandLine::Action::Help:
+    case taviro::CommandLine::Action::Version:
+        std::fputs(command.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    case taviro::CommandLine::Action::Refuse:
+        std::fputs(command.text.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    if (!command.scale.isEmpty())
+        qputenv("QT_SCALE_FACTOR", command.scale);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Taviro"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
@@ -27,9 +63,21 @@ int main(int argc, char *argv[])
 
     taviro::useCompactStyle();
 
+    // The working folder is decided here, once; the window only uses it.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QString folder = command.folder;
+    if (folder.isEmpty()) {
+        folder = taviro::defaultWorkingFolder(
+            programFolder, QFileInfo(programFolder).isWritable(),
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        QDir().mkpath(folder);
+    }
+    // The messages speak of the program's folder; elsewhere they name the real one.
+    const QString namedFolder = folder == QDir::cleanPath(programFolder) ? QString() : folder;
+
     taviro::ClockRandomiser randomiser(taviro::ClockRandom::shared());
-    taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser,
-                            QCoreApplication::applicationDirPath()});
+    taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser, folder,
+                            namedFolder});
     taviro::connectAboutWindow(window);
     window.show();
     return app.exec();

@@ -38,6 +38,15 @@ void setBackColour(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
+// The missing-list and save messages speak of the program's folder; when the
+// files live elsewhere they name that folder too.
+QString namingFolder(const QString &text, const QString &folder)
+{
+    if (folder.isEmpty())
+        return text;
+    return text + QStringLiteral("\n\n名单和摇号结果所在的文件夹：") + QDir::toNativeSeparators(folder);
+}
+
 } // namespace
 
 QString FrmMain::startCaption()
@@ -163,6 +172,8 @@ void FrmMain::cmdInitClick()
     case InitResult::Kind::AlreadyInitialised:
         break;
     case InitResult::Kind::Missing:
+        inform(namingFolder(result.message, m_services.namedFolder));
+        break;
     case InitResult::Kind::TooFew:
     case InitResult::Kind::TooMany:
     case InitResult::Kind::Unreadable:
@@ -259,7 +270,7 @@ void FrmMain::cmdSaveClick()
     const SaveOutcome outcome = saveResults(text, m_services.appFolder);
     if (outcome.ok)
         m_recovery.resultsSaved(text);
-    inform(outcome.ok ? savedMessage() : saveFailedMessage(outcome));
+    inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
 }
 
 void FrmMain::cmdPrintClick()

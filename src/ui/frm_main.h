@@ -25,6 +25,7 @@ struct FrmMainServices
     PrintService *printer;
     DrawRandomiser *randomiser;
     QString appFolder; // where bonus.txt is read and the results file written
+    QString namedFolder = {}; // empty for the program's own folder; otherwise named in the list and save messages
 };
 
 // The draw window. It maps the session's outcomes to captions, messages,

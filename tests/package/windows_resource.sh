@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Compiles the Windows resource script and checks that the compiled resources
+# hold the version record (file version 1.0.0.2, the texts) and every image of
+# the icon.  Usage: windows_resource.sh WINDRES taviro.rc taviro.ico
+set -euo pipefail
+res="$(mktemp)"
+trap 'rm -f "$res"' EXIT
+"$1" --preprocessor=cpp -O res "$2" -o "$res"
+python3 - "$res" "$3" <<'PY'
+import sys
+res, ico = (open(path, 'rb').read() for path in sys.argv[1:])
+for name, value in [('FileDescription', '最简单摇号软件'), ('ProductName', 'Taviro'),
+                    ('FileVersion', '1.0.0.2'), ('ProductVersion', '1.0.2')]:
+    assert value.encode('utf-16-le') + b'\0\0' in res, (name, value)
+# The fixed part: its signature, its structure version, then 1.0 and 0.2.
+fixed = res.find(bytes.fromhex('bd04effe'))
+assert fixed >= 0 and res[fixed + 8:fixed + 16] == bytes.fromhex('0000010002000000'), res[fixed:fixed + 16].hex()
+# The icon's images go in unchanged; the directory holds their sizes and offsets.
+images = int.from_bytes(ico[4:6], 'little')
+for i in range(images):
+    entry = ico[6 + 16 * i:22 + 16 * i]
+    size, offset = int.from_bytes(entry[8:12], 'little'), int.from_bytes(entry[12:16], 'little')
+    assert ico[offset:offset + size] in res, 'icon image %d' % i
+print('windows_resource: version record and %d icon images' % images)
+PY

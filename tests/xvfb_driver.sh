@@ -1,0 +1,50 @@
+# Driving Taviro on a virtual X screen, for the scripts that source this file:
+# a free display with Xvfb, pointing at windows and answering message boxes.
+# The caller sets `tag` (its name in messages) and `main_window` once known,
+# and calls stop_xvfb when it ends.
+
+fail() {
+  echo "$tag: FAILED: $*" >&2
+  # What the screen showed, for the person reading the log.
+  if [ -n "${DISPLAY:-}" ] && import -window root "/tmp/taviro-$tag-failure.png" 2>/dev/null; then
+    echo "$tag: screen saved to /tmp/taviro-$tag-failure.png" >&2
+  fi
+  exit 1
+}
+
+start_xvfb() {
+  local display=99
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$display"
+  for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
+  fail "Xvfb did not start"
+}
+
+stop_xvfb() { [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true; }
+
+# Without a window manager keys go to the window under the pointer: point at
+# the window (or box) that should receive them. (No --sync: it waits for a
+# motion that never comes when the pointer is already there.)
+point_at() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+}
+
+keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
+
+# Waits for a message box with this title, then answers it with Enter.
+answer_box() {
+  local title="$1" box=""
+  for _ in $(seq 100); do
+    box="$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -v "^$main_window\$" | head -1 || true)"
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "no message box titled $title"
+  point_at "$box"
+  xdotool key Return
+  sleep 0.3
+}
