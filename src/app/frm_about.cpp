@@ -1,9 +1,10 @@
 #include "frm_about.h"
 
-#include "app/version.h"
 #include "ui/compact_style.h"
 #include "ui/frm_main.h"
+#include "ui/version.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 

@@ -1,12 +1,12 @@
 #include "frm_main.h"
 
-#include "app/version.h"
 #include "compact_style.h"
 #include "display_settings.h"
 #include "draw/draw_messages.h"
 #include "message_boxes.h"
 #include "output/print_service.h"
 #include "output/results_file.h"
+#include "version.h"
 #include "window_sizing.h"
 
 #include <QApplication>

@@ -4,9 +4,10 @@
 
 namespace taviro {
 
-// The program's version record. It is a constant with no dependencies, so
-// every layer that shows the version (the main window's title, the About
-// window's version line) reads the same values.
+// The program's version record. It lives with the main window, the lowest
+// layer that shows it (in its title); the About window above reads the same
+// values for its version line. The executable's version resource takes its
+// numbers from the build's project version, which must match.
 struct VersionRecord
 {
     const char *title;           // the product title
