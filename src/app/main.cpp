@@ -16,7 +16,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Taviro"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
 
     // Qt's own texts (context menus of the text boxes and the like) in Chinese,
     // like the rest of the window.
@@ -30,6 +29,8 @@ int main(int argc, char *argv[])
     taviro::ClockRandomiser randomiser(taviro::ClockRandom::shared());
     taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser,
                             QCoreApplication::applicationDirPath()});
+    // The main window's own icon, not the application's: the About window has none.
+    window.setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
     taviro::connectAboutWindow(window);
     window.show();
     return app.exec();

@@ -106,15 +106,16 @@ void FrmMain::formLoad()
     // RollIndex and RoundNumber start at 1 in the session itself.
 
     // Only the window and the operations bar turn red. The frames keep a back
-    // colour of their own, and the controls on the window keep theirs (the
-    // results box's scroll bar, for one, is not painted red).
+    // colour of their own, and the controls on the window and on the bar keep
+    // theirs (the results box's scroll bar and the count box's inner edges,
+    // for two, are not painted red).
     for (QWidget *w : qAsConst(m_form.widgets)) {
         if (w == m_frameOper)
             continue;
         const QColor own = w->palette().color(QPalette::Window);
         if (qobject_cast<QGroupBox *>(w)) {
             setBackColour(w, own);
-        } else if (w->parentWidget() == this) {
+        } else if (w->parentWidget() == this || w->parentWidget() == m_frameOper) {
             QPalette palette = w->palette();
             palette.setColor(QPalette::Window, own);
             w->setPalette(palette);
