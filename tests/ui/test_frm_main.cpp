@@ -244,24 +244,19 @@ private slots:
         ulong instant = 1000;
         for (const QString &key : keys.split(QLatin1Char(' '))) {
             QWidget *focus = QApplication::focusWidget();
-            const bool enter = key.startsWith(QLatin1String("enter"));
-            if (key.startsWith(QLatin1String("alt+"))) {
-                QTest::keyClick(focus, key.back().toLatin1(), Qt::AltModifier);
-            } else if (key.size() == 1) {
-                QTest::keyClick(focus, key.front().toLatin1());
-            } else if (key == QLatin1String("enter") || key == QLatin1String("space")) {
-                QTest::keyClick(focus, enter ? Qt::Key_Return : Qt::Key_Space);
-            } else {
-                const Qt::Key code = enter ? Qt::Key_Return : Qt::Key_Space;
-                const QString text = enter ? QStringLiteral("\r") : QStringLiteral(" ");
-                QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
-                QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text, key.endsWith(QLatin1Char('*')));
-                release.setTimestamp(++instant);
-                press.setTimestamp(instant);
-                if (key.endsWith(QLatin1Char('~')))
-                    QApplication::sendEvent(focus, &release);
-                QApplication::sendEvent(focus, &press);
+            if (key.startsWith(QLatin1String("alt+")) || key.size() == 1) {
+                QTest::keyClick(focus, key.back().toLatin1(), key.size() > 1 ? Qt::AltModifier : Qt::NoModifier);
+                continue;
             }
+            const bool enter = key.startsWith(QLatin1String("enter"));
+            const Qt::Key code = enter ? Qt::Key_Return : Qt::Key_Space;
+            QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, enter ? QStringLiteral("\r") : QStringLiteral(" "));
+            QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, release.text(), key.endsWith(QLatin1Char('*')));
+            release.setTimestamp(++instant);
+            press.setTimestamp(key.endsWith(QLatin1Char('~')) ? instant : ++instant);
+            if (key.endsWith(QLatin1Char('~')))
+                QApplication::sendEvent(focus, &release);
+            QApplication::sendEvent(focus, &press);
         }
         QCOMPARE(f->session().roundState(), state);
         QCOMPARE(num()->text(), count);
