@@ -1,9 +1,10 @@
 #include "frm_about.h"
 
-#include "app/version.h"
 #include "ui/compact_style.h"
 #include "ui/frm_main.h"
+#include "ui/version.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -74,6 +75,9 @@ FrmAbout::FrmAbout(QWidget *parent)
     // A tool window: a small title bar with the caption and a close box, no
     // task-bar entry.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // No icon: an icon of its own, an empty one, keeps it from showing the
+    // main window's.
+    setWindowIcon(QIcon());
     setModal(true);
     m_form = buildForm(aboutFormSpec(), this);
     m_form.get<QLabel>(QStringLiteral("Label2"))->setWordWrap(true);

@@ -6,6 +6,7 @@
 #include "ui/compact_style.h"
 #include "ui/frm_main.h"
 #include "ui/message_boxes.h"
+#include "ui/version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,7 +36,7 @@ int main(int argc, char *argv[])
     // The command line is read before the application object exists: the
     // scale must be in place before the window system starts.
     const taviro::CommandLine command =
-        taviro::parseCommandLine(argumentsOf(argc, argv), QStringLiteral(TAVIRO_VERSION));
+        taviro::parseCommandLine(argumentsOf(argc, argv), taviro::versionNumber());
     switch (command.action) {
     case taviro::CommandLine::Action::Run:
         break;
@@ -52,7 +53,6 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Taviro"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
 
     // Qt's own texts (context menus of the text boxes and the like) in Chinese,
     // like the rest of the window.
@@ -78,6 +78,8 @@ int main(int argc, char *argv[])
     taviro::ClockRandomiser randomiser(taviro::ClockRandom::shared());
     taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser, folder,
                             namedFolder});
+    // The main window's own icon, not the application's: the About window has none.
+    window.setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
     taviro::connectAboutWindow(window);
     window.show();
     return app.exec();

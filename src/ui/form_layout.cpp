@@ -17,7 +17,9 @@
 #include <QScrollBar>
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
+#include <QTextLayout>
 #include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -61,7 +63,9 @@ FormSpec makeMainForm()
         // Inside Frame_Settings.
         {"Check_Title", -1, K::CheckBox, "Frame_Settings", "", nullptr, 2160, 2880, 255, 255, 41, 2},
         {"CmdAbout", -1, K::CommandButton, "Frame_Settings", "关\n于", "关于本软件", 2160, 4440, 255, 735, 38, 0},
-        {"VScroll_Color_Frame", -1, K::VScrollBar, "Frame_Settings", nullptr, nullptr, 2160, 720, 255, 1815, 35, 0},
+        // 75 twips lower and shorter than first drawn (720, 1815), clear of
+        // Label7's three lines at the Chinese faces' 15-pixel line height.
+        {"VScroll_Color_Frame", -1, K::VScrollBar, "Frame_Settings", nullptr, nullptr, 2160, 795, 255, 1740, 35, 0},
         {"Frame_Results", -1, K::Frame, "Frame_Settings", "结果区", nullptr, 120, 3600, 1935, 1575, 11, 0},
         {"Frame_Roll", -1, K::Frame, "Frame_Settings", "滚动区", nullptr, 120, 240, 1935, 3375, 10, 0},
         {"Label8", -1, K::Label, "Frame_Settings", "窗\n体\n标\n题\n栏", nullptr, 2160, 3240, 255, 975, 42, 0},
@@ -318,16 +322,35 @@ void applyAppearance(const AppearanceSpec &look, QWidget *widget)
 
 } // namespace
 
+int StackedLabel::lineHeight() const
+{
+    // A text layout measures with the face that actually draws each
+    // character, which for Chinese is often a fallback taller than the font.
+    int height = QFontMetrics(font()).height();
+    for (const QString &line : text().split(QLatin1Char('\n'))) {
+        QTextLayout layout(line, font());
+        layout.beginLayout();
+        const QTextLine measured = layout.createLine();
+        layout.endLayout();
+        if (measured.isValid())
+            height = qMax(height, qCeil(measured.height()));
+    }
+    return height;
+}
+
+void StackedLabel::fitLines()
+{
+    resize(width(), qMax(height(), int(text().count(QLatin1Char('\n')) + 1) * lineHeight()));
+}
+
 void StackedLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QStringList lines = text().split(QLatin1Char('\n'));
-    const QFontMetrics metrics(font());
-    const int pitch = qMax(1, metrics.horizontalAdvance(QChar(0x5B57))); // the width of a Chinese character
+    const int pitch = lineHeight();
     painter.setPen(palette().color(foregroundRole()));
     for (int i = 0; i < lines.size(); ++i)
-        painter.drawText(QRect(0, i * pitch, width(), pitch), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
-                         lines.at(i));
+        painter.drawText(QRect(0, i * pitch, width(), pitch), Qt::AlignLeft | Qt::AlignTop, lines.at(i));
 }
 
 void FrameBox::setCaptionRole(QPalette::ColorRole role)
@@ -475,6 +498,9 @@ BuiltForm buildForm(const FormSpec &form, QWidget *window)
     for (const AppearanceSpec &look : form.appearance)
         if (QWidget *w = built.widgets.value(QString::fromLatin1(look.name)))
             applyAppearance(look, w);
+    for (QWidget *w : qAsConst(built.widgets))
+        if (auto *label = dynamic_cast<StackedLabel *>(w))
+            label->fitLines();
 
     for (const ListSpec &list : form.lists)
         if (auto *w = built.get<QListWidget>(QString::fromLatin1(list.name)))

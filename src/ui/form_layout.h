@@ -149,13 +149,19 @@ QString toDisplayText(QString text);
 QString installedFamily(const QStringList &families, const QStringList &fallbacks);
 
 // A caption laid out one character per line. The layout gives each line the
-// height of one character (180 twips at the window's 9-point font), which is
-// less than the font's line spacing; the lines are stacked at that pitch so
-// that every character shows.
+// height of one character (180 twips at the window's 9-point font), but the
+// Chinese faces need more than that: the lines are stacked at the real line
+// height of the face that draws them, and the label grows downward to hold
+// them all, so that every character shows whole.
 class StackedLabel : public QLabel
 {
 public:
     using QLabel::QLabel;
+
+    // The height of one line of the caption as drawn.
+    int lineHeight() const;
+    // Makes the label tall enough for all its lines.
+    void fitLines();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,12 +1,12 @@
 #include "frm_main.h"
 
-#include "app/version.h"
 #include "compact_style.h"
 #include "display_settings.h"
 #include "draw/draw_messages.h"
 #include "message_boxes.h"
 #include "output/print_service.h"
 #include "output/results_file.h"
+#include "version.h"
 #include "window_sizing.h"
 
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -116,15 +117,16 @@ void FrmMain::formLoad()
     // RollIndex and RoundNumber start at 1 in the session itself.
 
     // Only the window and the operations bar turn red. The frames keep a back
-    // colour of their own, and the controls on the window keep theirs (the
-    // results box's scroll bar, for one, is not painted red).
+    // colour of their own, and the controls on the window and on the bar keep
+    // theirs (the results box's scroll bar and the count box's inner edges,
+    // for two, are not painted red).
     for (QWidget *w : qAsConst(m_form.widgets)) {
         if (w == m_frameOper)
             continue;
         const QColor own = w->palette().color(QPalette::Window);
         if (qobject_cast<QGroupBox *>(w)) {
             setBackColour(w, own);
-        } else if (w->parentWidget() == this) {
+        } else if (w->parentWidget() == this || w->parentWidget() == m_frameOper) {
             QPalette palette = w->palette();
             palette.setColor(QPalette::Window, own);
             w->setPalette(palette);
@@ -332,31 +334,83 @@ void FrmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-bool FrmMain::isStartStopKey(QObject *watched, QEvent *event) const
+// Keys typed into this window while no message box, About window or popup
+// has the keyboard are the window's.
+bool FrmMain::hasKeyboard() const
 {
-    if (event->type() != QEvent::KeyPress)
+    return !QApplication::activeModalWidget() && !QApplication::activePopupWidget()
+        && QApplication::activeWindow() == this;
+}
+
+// Qt marks most repeats of a held key, but not all: under X11 it knows a
+// repeat by the release the server sends with it at the same instant, and
+// misses it when the press has not yet arrived. A press at the very instant
+// of the same key's release is a repeat as well. (A press without a time
+// cannot be judged this way.)
+void FrmMain::noteRelease(const QKeyEvent &key)
+{
+    m_releasedKey = key.key();
+    m_releasedAt = key.timestamp();
+}
+
+bool FrmMain::isRepeat(const QKeyEvent &key) const
+{
+    return key.isAutoRepeat() || (key.timestamp() != 0 && key.key() == m_releasedKey && key.timestamp() == m_releasedAt);
+}
+
+// Clicks the button whose caption owns the letter, the way a mouse click
+// does: at once, before the next key is handled.
+void FrmMain::clickAccessKeyOwner(int key)
+{
+    const QKeySequence accessKey(QKeyCombination(Qt::AltModifier, Qt::Key(key)));
+    for (QWidget *w : qAsConst(m_form.widgets)) {
+        auto *button = qobject_cast<QAbstractButton *>(w);
+        if (!button || QKeySequence::mnemonic(button->text()) != accessKey)
+            continue;
+        if (button->isEnabled() && button->isVisible()) {
+            if (button->focusPolicy() != Qt::NoFocus)
+                button->setFocus(Qt::ShortcutFocusReason);
+            button->click();
+        }
+        return;
+    }
+}
+
+// Every key of the window is decided here, in the order the keys arrive.
+bool FrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease)
+        noteRelease(*static_cast<QKeyEvent *>(event));
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return false;
-    const auto *key = static_cast<const QKeyEvent *>(event);
-    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_Space)
+    auto *target = qobject_cast<QWidget *>(watched);
+    if (!target || (target != this && !isAncestorOf(target)) || !hasKeyboard())
         return false;
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    // Keys typed in a message box, the About window or a popup are theirs.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()
-        || QApplication::activeWindow() != this)
+    auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+
+    // Alt+letter is an access key. Qt's own shortcut would click the button
+    // only after its pressed look has shown, behind the keys typed next; the
+    // override keeps it from firing, and the key press clicks at once. The
+    // letter is never typed, whether a button owns it or not.
+    if (modifiers == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+        if (event->type() == QEvent::KeyPress)
+            clickAccessKeyOwner(key->key());
+        event->accept();
+        return true;
+    }
+
+    if (event->type() != QEvent::KeyPress || modifiers
+        || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter && key->key() != Qt::Key_Space))
         return false;
     // A key the focused control ignores travels on to its parents; it is
     // acted on once, where it first arrives.
-    auto *target = qobject_cast<QWidget *>(watched);
-    QWidget *first = QApplication::focusWidget() ? QApplication::focusWidget() : const_cast<FrmMain *>(this);
-    return target && target == first && (target == this || isAncestorOf(target));
-}
-
-bool FrmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (!isStartStopKey(watched, event))
+    if (target != (QApplication::focusWidget() ? QApplication::focusWidget() : this))
         return false;
-    cmdStartClick();
+    // Enter and Space start or stop a round. A held key repeats, but one
+    // press is one start or stop, however long it is held.
+    if (!isRepeat(*key))
+        cmdStartClick();
     // A text box still receives the key (a Space typed in the count box goes
     // into it). Any other control does not: Space or Enter must not also
     // press a button, choose an option, tick the check box or pick a list entry.

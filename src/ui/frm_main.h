@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -71,7 +72,10 @@ private:
     void appendToResults(const QString &appendedLog);
     void moveResultsCaretToEnd();
     void setStartEnabled(bool enabled);
-    bool isStartStopKey(QObject *watched, QEvent *event) const;
+    bool hasKeyboard() const;
+    void noteRelease(const QKeyEvent &key);
+    bool isRepeat(const QKeyEvent &key) const;
+    void clickAccessKeyOwner(int key);
 
     FrmMainServices m_services;
     DrawSession m_session;
@@ -94,6 +98,8 @@ private:
     QTimer *m_timer1;
     QTimer *m_timer2;
     bool m_focusParked = false;
+    int m_releasedKey = 0; // the last key released, and when
+    quint64 m_releasedAt = 0;
 };
 
 } // namespace taviro

@@ -10,6 +10,7 @@
 #include "output/results_file.h"
 #include "ui/twips.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -30,6 +31,7 @@ class TestAbout : public QObject
         QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
         QCOMPARE(about->size() * taviro::kTwipsPerPixel, QSize(4680, 2910));
         QCOMPARE(about->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(about->windowIcon().isNull()); // not the main window's
         auto *version = about->findChild<QLabel *>(QStringLiteral("LblVer"));
         QCOMPARE(version->text(), QStringLiteral("Taviro V1.0.2-最简单摇号软件"));
         QCOMPARE(version->palette().color(QPalette::WindowText), about->palette().color(QPalette::Highlight));
@@ -63,6 +65,7 @@ private slots:
     {
         QFETCH(bool, rolling);
         MainWindowFixture f;
+        f.window->setWindowIcon(QPixmap(48, 48)); // as the program gives it one
         taviro::connectAboutWindow(*f.window);
         QVERIFY(f.show());
         if (rolling) {

@@ -4,6 +4,8 @@
 
 #include "ui/twips.h"
 
+#include <QLabel>
+
 static QRect inTwips(const QRect &r)
 {
     return QRect(r.topLeft() * taviro::kTwipsPerPixel, r.size() * taviro::kTwipsPerPixel);
@@ -47,7 +49,7 @@ private slots:
         QTest::newRow("Opt_Size_1") << "Frame1" << QRect(120, 480, 1095, 180) << "二倍宽度";
         QTest::newRow("List_Fonts_Results") << "Frame_Results" << QRect(480, 1200, 1335, 240) << "";
         QTest::newRow("CmdAbout") << "Frame_Settings" << QRect(2160, 4440, 255, 735) << "关\n于";
-        QTest::newRow("Label8") << "Frame_Settings" << QRect(2160, 3240, 255, 975) << "窗\n体\n标\n题\n栏";
+        QTest::newRow("Label5") << "Frame_Results" << QRect(120, 840, 540, 180) << "背景色";
     }
 
     void sampleOfControls()
@@ -75,6 +77,13 @@ private slots:
         for (const char *name : {"Cmd_Size_H", "Cmd_Size_V"}) { // over the results box
             QWidget *button = f->control(QLatin1String(name));
             QCOMPARE(f->window->childAt(button->geometry().center()), button);
+        }
+        for (const char *name : {"Label7", "Label8"}) { // stacked at the font's line height, nothing over them
+            QWidget *label = f->control(QLatin1String(name));
+            const int lines = label->property("text").toString().count(QLatin1Char('\n')) + 1;
+            QVERIFY2(label->height() >= lines * label->fontMetrics().height(), name);
+            for (QWidget *other : label->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                QVERIFY2(qobject_cast<QLabel *>(other) || !other->geometry().intersects(label->geometry()), name);
         }
         const QImage image = f->window->grab().toImage();
         const QRect pic = f->control(QStringLiteral("Pic_Roll"))->geometry();

@@ -4,8 +4,8 @@
 
 #include "ui_test_support.h"
 
-#include "app/version.h"
 #include "ui/twips.h"
+#include "ui/version.h"
 #include "ui/window_sizing.h"
 
 #include <QCheckBox>
