@@ -103,6 +103,12 @@ inline QStringList sortedWinners(const QString &resultsText)
     return names;
 }
 
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
 class MainWindowFixture
 {
 public:
@@ -112,9 +118,9 @@ public:
     QTemporaryDir folder;
     std::unique_ptr<taviro::FrmMain> window;
 
-    explicit MainWindowFixture(taviro::DrawRandomiser *draw = nullptr)
-        : window(std::make_unique<taviro::FrmMain>(
-            taviro::FrmMainServices{&boxes, &printer, draw ? draw : &randomiser, folder.path()}))
+    explicit MainWindowFixture(taviro::DrawRandomiser *draw = nullptr, taviro::MessageBoxes *realBoxes = nullptr)
+        : window(std::make_unique<taviro::FrmMain>(taviro::FrmMainServices{
+            realBoxes ? realBoxes : &boxes, &printer, draw ? draw : &randomiser, folder.path()}))
     {
     }
 
@@ -132,7 +138,10 @@ public:
     }
 
     template <typename T = QWidget>
-    T *control(const QString &name) const { return window->findChild<T *>(name); }
+    T *control(const QString &name) const
+    {
+        return name == QLatin1String("FrmMain") ? qobject_cast<T *>(window.get()) : window->findChild<T *>(name);
+    }
     QPushButton *button(const char *name) const { return control<QPushButton>(QLatin1String(name)); }
     taviro::DrawSession &session() { return window->session(); }
 
