@@ -34,7 +34,6 @@ private slots:
         QFETCH(bool, rolling);
         MainWindowFixture f;
         taviro::connectAboutWindow(*f.window);
-        QVERIFY(f.show());
         if (rolling) {
             f.initialise(numberedNames(5));
             f.button("Cmd_Start")->click();

@@ -53,8 +53,7 @@ private slots:
     }
     void lineRules()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, lines);
+        QFETCH(QByteArray, bytes); QFETCH(QStringList, lines);
         QVERIFY(writeBytes(bonus(), bytes));
         const CandidateFile file = readCandidateFile(bonus());
         QCOMPARE(file.status, CandidateFile::Status::Ok);
@@ -95,13 +94,8 @@ private slots:
     }
     void initialise()
     {
-        QFETCH(QString, special);
-        QFETCH(QByteArray, bytes);
-        QFETCH(qint64, hole);
-        QFETCH(bool, tail);
-        QFETCH(Kind, kind);
-        QFETCH(int, count);
-        QFETCH(int, step);
+        QFETCH(QString, special); QFETCH(QByteArray, bytes); QFETCH(qint64, hole); QFETCH(bool, tail); QFETCH(Kind, kind);
+        QFETCH(int, count); QFETCH(int, step);
         const QString p = bonus();
         const QByteArray path = QFile::encodeName(p);
         const int sock = special == "unix socket" ? ::socket(AF_UNIX, SOCK_STREAM, 0) : -1;
@@ -188,13 +182,8 @@ private slots:
     }
     void rounds()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QList<QVector<int>>, arrays);
-        QFETCH(QList<QVector<int>>, orders);
-        QFETCH(QStringList, texts);
-        QFETCH(QList<SK>, kinds);
-        QFETCH(QList<int>, remaining);
-        QFETCH(QString, log);
+        QFETCH(QByteArray, bytes); QFETCH(QList<QVector<int>>, arrays); QFETCH(QList<QVector<int>>, orders);
+        QFETCH(QStringList, texts); QFETCH(QList<SK>, kinds); QFETCH(QList<int>, remaining); QFETCH(QString, log);
         ScriptedRandomiser rnd;
         rnd.arrays = arrays;
         rnd.orders = orders;
@@ -259,9 +248,7 @@ private slots:
     }
     void rollTicks()
     {
-        QFETCH(int, n);
-        QFETCH(int, ticks1);
-        QFETCH(QVector<int>, lines);
+        QFETCH(int, n); QFETCH(int, ticks1); QFETCH(QVector<int>, lines);
         ScriptedRandomiser rnd;
         DrawSession s(rnd);
         QVERIFY(writeBytes(bonus(), numberedLines(n)));
@@ -296,10 +283,7 @@ private slots:
     }
     void genRndArray()
     {
-        QFETCH(int, myNum);
-        QFETCH(int, neededNum);
-        QFETCH(QVector<float>, rs);
-        QFETCH(QVector<int>, expected);
+        QFETCH(int, myNum); QFETCH(int, neededNum); QFETCH(QVector<float>, rs); QFETCH(QVector<int>, expected);
         ScriptedSource src;
         src.rs = rs;
         QCOMPARE(GenRndArray(myNum, neededNum, src), expected);
@@ -346,9 +330,7 @@ private slots:
     }
     void fairness()
     {
-        QFETCH(int, n);
-        QFETCH(int, perRound);
-        QFETCH(int, trials);
+        QFETCH(int, n); QFETCH(int, perRound); QFETCH(int, trials);
         QVERIFY(writeBytes(bonus(), numberedLines(n)));
         const QString path = bonus();
         const QHash<QString, int> counts = tally(trials, [&](ClockRandom &g) {

@@ -89,8 +89,7 @@ private slots:
     }
     void savedBytes()
     {
-        QFETCH(QString, log);
-        QFETCH(QByteArray, bytes);
+        QFETCH(QString, log); QFETCH(QByteArray, bytes);
         QTemporaryDir saved;
         QVERIFY(saveResults(logOf({"李四", "张三", "王五"}), saved.path()).ok); // saved over: only the new text remains
         const SaveOutcome outcome = saveResults(log, saved.path());
@@ -135,8 +134,7 @@ private slots:
     }
     void pages()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, queued);
+        QFETCH(QString, text); QFETCH(bool, queued);
         QTemporaryDir dir;
         QString pdf = dir.filePath("job.pdf"), error;
         int painted = 0;

@@ -30,7 +30,6 @@ private slots:
             names.append(forms[i % 5].arg(i));
         taviro::ClockRandomiser clock(taviro::ClockRandom::shared());
         MainWindowFixture f(&clock);
-        QVERIFY(f.show());
         f.initialise(names);
         auto *label = f.control<QLabel>("Lbl_Roll");
         auto *num = f.control<QLineEdit>("Txt_Num");
