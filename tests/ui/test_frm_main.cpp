@@ -171,24 +171,29 @@ private slots:
 
     // Real message boxes over the window: no icon, the caption as given,
     // plain text, Chinese buttons, Yes the default. Enter and Space typed
-    // while one is open are the box's, never the draw's.
+    // while one is open are the box's, never the draw's. Every close path
+    // asks twice, and a refusal changes nothing, not even a running roll.
     void modalBoxes_data()
     {
-        QTest::addColumn<bool>("close"); // Alt+X while a round rolls; else a refused count
+        QTest::addColumn<QString>("path"); // how the close is asked for while a round rolls; "": a refused count
         QTest::addColumn<QList<int>>("keys"); // one for each box in turn; 0: its close box
         QTest::addColumn<QStringList>("boxes");
         const QString yesNo = QStringLiteral("|否(&N),是(&Y)|是(&Y)|否(&N)"), first = QStringLiteral("退出|确定要关闭摇号软件吗?") + yesNo;
-        QTest::newRow("refused count, Enter is OK") << false << QList<int>{Qt::Key_Return} << QStringList{"Taviro|" + countTooLarge() + "|确定||"};
-        QTest::newRow("Enter is Yes, Escape is No") << true << QList<int>{Qt::Key_Return, Qt::Key_Escape}
-                                                    << QStringList{first, QStringLiteral("确认退出|请再次确认关闭吗?") + yesNo};
-        QTest::newRow("N is No") << true << QList<int>{Qt::Key_N} << QStringList{first};
-        QTest::newRow("the close box is No") << true << QList<int>{0} << QStringList{first};
+        const QStringList both = {first, QStringLiteral("确认退出|请再次确认关闭吗?") + yesNo};
+        QTest::newRow("refused count, Enter is OK") << "" << QList<int>{Qt::Key_Return} << QStringList{"Taviro|" + countTooLarge() + "|确定||"};
+        QTest::newRow("Alt+X, Enter is Yes, Escape is No") << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Escape} << both;
+        QTest::newRow("Alt+X, Yes, Yes") << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Return} << both;
+        QTest::newRow("Exit button, N is No") << "Cmd_Exit" << QList<int>{Qt::Key_N} << QStringList{first};
+        QTest::newRow("Exit button, Yes, Yes") << "Cmd_Exit" << QList<int>{Qt::Key_Y, Qt::Key_Y} << both;
+        QTest::newRow("window system, the close box is No") << "system" << QList<int>{0} << QStringList{first};
+        QTest::newRow("window system, Yes, No") << "system" << QList<int>{Qt::Key_Return, Qt::Key_N} << both;
     }
     void modalBoxes()
     {
-        QFETCH(bool, close); QFETCH(QList<int>, keys); QFETCH(QStringList, boxes);
+        QFETCH(QString, path); QFETCH(QList<int>, keys); QFETCH(QStringList, boxes);
         f = std::make_unique<MainWindowFixture>(nullptr, &taviro::standardMessageBoxes());
         f->initialise(numberedNames(9));
+        const bool close = !path.isEmpty();
         num()->setText(close ? QStringLiteral("1") : QStringLiteral("10"));
         if (close)
             start()->click();
@@ -206,17 +211,23 @@ private slots:
             buttons.sort();
             seen << QStringList{box->windowTitle(), box->text(), buttons.join(','), box->defaultButton() ? box->defaultButton()->text() : "",
                                 box->escapeButton() && close ? box->escapeButton()->text() : QString()}.join('|');
-            QVERIFY(box->icon() == QMessageBox::NoIcon && box->textFormat() == Qt::PlainText);
+            QVERIFY(box->icon() == QMessageBox::NoIcon && box->textFormat() == Qt::PlainText && rolling() == close);
             for (Qt::Key k : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter})
                 QTest::keyClick(results(), k);
             const int key = keys[seen.size() - 1];
             key ? QTest::keyClick(box, Qt::Key(key)) : void(box->close());
         });
         poll.start(20);
-        close ? QTest::keyClick(f->window.get(), Qt::Key_X, Qt::AltModifier) : start()->click();
+        QCloseEvent request; // the close box, Alt+F4 or the window manager
+        path == QLatin1String("Alt+X")      ? QTest::keyClick(f->window.get(), Qt::Key_X, Qt::AltModifier)
+        : path == QLatin1String("Cmd_Exit") ? QTest::mouseClick(f->button("Cmd_Exit"), Qt::LeftButton)
+        : close                             ? void(QCoreApplication::sendEvent(f->window->windowHandle(), &request))
+                                            : start()->click();
         QTRY_COMPARE(seen, boxes);
         QTRY_VERIFY(!QApplication::activeModalWidget());
-        QVERIFY(f->window->isVisible() && drawState() == before);
+        const bool closed = keys.size() == 2 && keys[1] != Qt::Key_Escape && keys[1] != Qt::Key_N;
+        QCOMPARE(f->window->isVisible(), !closed);
+        QVERIFY(closed || drawState() == before);
     }
 
     // Save and Print: the same bytes, a box for Save only, the draw untouched;
@@ -309,39 +320,6 @@ private slots:
         QCOMPARE(f->boxes.shown[0].text, lastGroup(QStringLiteral("|候选人07|候选人08")));
         QCOMPARE(f->boxes.shown[1].text, exhausted());
         QCOMPARE(sortedWinners(f->session().log().text()), names);
-    }
-
-    // Every close path asks twice; a refusal changes nothing, not even a running roll.
-    void closePaths_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QList<bool>>("answers");
-        for (const char *path : {"Exit button", "Alt+X", "window system"})
-            for (const QList<bool> &answers : {QList<bool>{true, true}, {true, false}, {false}})
-                QTest::addRow("%s, %d answers, %s", path, int(answers.size()), answers.last() ? "Yes" : "No") << path << answers;
-    }
-    void closePaths()
-    {
-        QFETCH(QString, path); QFETCH(QList<bool>, answers);
-        f->initialise(numberedNames(5));
-        start()->click();
-        bool rollingWhileAsked = true;
-        f->boxes.whileShown = [&] { rollingWhileAsked = rollingWhileAsked && rolling(); };
-        f->boxes.answers = answers;
-        QCloseEvent request; // the close box, Alt+F4 or the window manager
-        path == QLatin1String("Exit button") ? QTest::mouseClick(f->button("Cmd_Exit"), Qt::LeftButton)
-        : path == QLatin1String("Alt+X")     ? QTest::keyClick(f->window.get(), Qt::Key_X, Qt::AltModifier)
-                                             : void(QCoreApplication::sendEvent(f->window->windowHandle(), &request));
-        QTRY_COMPARE(f->boxes.shown.size(), answers.size());
-        QStringList asked;
-        for (const RecordedBox &box : f->boxes.shown)
-            asked.append(box.caption + '|' + box.text + (box.question ? "" : " (OK only)"));
-        QCOMPARE(asked, QStringList({QStringLiteral("退出|确定要关闭摇号软件吗?"), QStringLiteral("确认退出|请再次确认关闭吗?")}).mid(0, answers.size()));
-        QVERIFY(rollingWhileAsked);
-        const bool closed = answers == QList<bool>{true, true};
-        QCOMPARE(f->window->isVisible(), !closed);
-        const QString shown = rollLabel()->text();
-        QVERIFY(closed || (f->session().roundState() == State::Rolling && QTest::qWaitFor([&] { return rollLabel()->text() != shown; })));
     }
 };
 
