@@ -1,6 +1,10 @@
-// The main window driven as a person drives it: clicks, keys and timers.
+// The main window driven as a person drives it: clicks, keys and timers, real
+// message boxes, Save and Print, and bonus.txt going wrong.
 
-#include "ui_test_support.h"
+#include "support.h"
+
+#include "draw/draw_messages.h"
+#include "output/results_file.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,25 +13,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
 
+#include <sys/stat.h>
+
 using State = taviro::DrawSession::RoundState;
 Q_DECLARE_METATYPE(State)
-
-namespace {
-
-const QString kStart = QStringLiteral("开始&G");
-const QString kExhausted = QStringLiteral("都抽完了，一个不剩了！！！！！");
-
-QString entry(int number, const QString &name)
-{
-    return QStringLiteral("[%1]:\t%2").arg(number).arg(name);
-}
-
-} // namespace
+using namespace taviro::msg;
 
 class TestFrmMain : public QObject
 {
@@ -38,170 +34,134 @@ class TestFrmMain : public QObject
     QPushButton *start() const { return f->button("Cmd_Start"); }
     QLabel *rollLabel() const { return f->control<QLabel>(QStringLiteral("Lbl_Roll")); }
     QLineEdit *num() const { return f->control<QLineEdit>(QStringLiteral("Txt_Num")); }
-    QPlainTextEdit *results() const { return f->control<QPlainTextEdit>(QStringLiteral("Txt_Results")); }
+    QWidget *results() const { return f->control(QStringLiteral("Txt_Results")); }
     bool rolling() const { return f->window->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive(); }
-
-private slots:
-    void init()
+    QString bonus() const { return QDir(f->folder.path()).filePath(QStringLiteral("bonus.txt")); }
+    // Everything a click on Save or Print, or a key in a modal window, must leave as it was.
+    auto drawState() const
     {
-        f = std::make_unique<MainWindowFixture>();
-        QVERIFY(f->show());
+        const taviro::DrawSession &s = f->session();
+        return std::make_tuple(s.roundState(), s.remainingCount(), s.roundNumber(), s.roundPicks(), s.log().text(),
+                               f->control<QPlainTextEdit>("Txt_Results")->toPlainText(), start()->text(), start()->isEnabled(),
+                               rolling(), f->window->findChild<QTimer *>(QStringLiteral("Timer2"))->isActive());
+    }
+    void round(int count)
+    {
+        num()->setText(QString::number(count));
+        start()->click();
+        start()->click();
+        f->waitForReveal();
     }
 
+private slots:
+    void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
     void startUpState()
     {
         QCOMPARE(f->window->windowTitle(), QStringLiteral("Taviro V1.0.2     -  最简单摇号软件"));
-        const QColor red(0xFF, 0x00, 0x00);
-        for (QWidget *w : {static_cast<QWidget *>(f->window.get()), f->control(QStringLiteral("Frame_Oper"))})
-            QVERIFY(w->palette().color(QPalette::Window) == red && w->autoFillBackground());
-        for (const char *name : {"Frame_Settings", "Txt_Results"}) // not passed on to them
-            QVERIFY2(f->control(QLatin1String(name))->palette().color(QPalette::Window) != red, name);
-        QVERIFY(!start()->isEnabled());
-        QCOMPARE(start()->text(), kStart);
-        QCOMPARE(QApplication::focusWidget(), results());
-        for (const char *name : {"List_Fonts_Roll", "List_Fonts_Results"}) { // the same families in the same order
-            const auto *list = f->control<QListWidget>(QLatin1String(name));
+        for (auto [name, red] : {std::pair{"FrmMain", true}, {"Frame_Oper", true}, {"Frame_Settings", false}, {"Txt_Results", false}})
+            QCOMPARE(f->control(name)->palette().color(QPalette::Window) == Qt::red, red);
+        QVERIFY(!start()->isEnabled() && QApplication::focusWidget() == results());
+        for (const char *name : {"List_Fonts_Roll", "List_Fonts_Results"}) {
             QStringList entries;
-            for (int i = 0; i < list->count(); ++i)
-                entries.append(list->item(i)->text());
+            for (int i = 0; i < f->control<QListWidget>(name)->count(); ++i)
+                entries.append(f->control<QListWidget>(name)->item(i)->text());
             QCOMPARE(entries, QFontDatabase::families());
         }
         QVERIFY(QFontMetrics(rollLabel()->font()).inFontUcs4(0x6447)); // the bold 42-point label renders 摇
-        QVERIFY(!num()->validator()); // the count box takes any text
+        QTest::mouseClick(f->button("Cmd_Init"), Qt::LeftButton); // no bonus.txt yet
+        QCOMPARE(f->boxes.shown.value(0).text, missingFile());
+        QVERIFY(f->button("Cmd_Init")->isEnabled() && !start()->isEnabled());
     }
 
     // Ten candidates in rounds of three, from the count box with Enter.
     void wholeDrawByKeyboard()
     {
-        const QStringList names = numberedNames(10);
+        QStringList names = numberedNames(10);
+        names[0] = QStringLiteral("<b>王</b>"); // names are plain text wherever they show
         f->initialise(names);
         QCOMPARE(rollLabel()->text(), QStringLiteral("共10条数据！"));
+        QCOMPARE(rollLabel()->textFormat(), Qt::PlainText);
         QCOMPARE(f->window->focusWidget(), start()); // passed on from Cmd_Init, not into the hidden panel
         num()->setFocus();
         QTest::keyClick(num(), Qt::Key_3);
-
         QStringList expected = {QStringLiteral("摇号结果"), QString()};
         for (int round = 0; round < 3; ++round) {
             f->press(Qt::Key_Return);
-            QCOMPARE(start()->text(), QStringLiteral("停止&G"));
             QTRY_VERIFY(names.contains(rollLabel()->text())); // the ten lines are the sample names
             f->press(Qt::Key_Return);
-            QCOMPARE(start()->text(), kStart);
-            QVERIFY(!rolling());
             QCOMPARE(rollLabel()->text(), names[round * 3]); // the winner first in the file
             f->waitForReveal();
             for (int k = 2; k >= 0; --k) // the scripted reveal reverses the round
-                expected.append(entry(expected.size() - 1, names[round * 3 + k]));
-            QCOMPARE(f->session().remainingCount(), 7 - 3 * round);
-            QVERIFY(results()->textCursor().atEnd());
+                expected.append(QStringLiteral("[%1]:\t%2").arg(expected.size() - 1).arg(names[round * 3 + k]));
         }
-        QVERIFY(f->boxes.shown.isEmpty());
-        QCOMPARE(num()->text(), QStringLiteral("3"));
-
         f->press(Qt::Key_Return); // one left, not more than three: the last group
-        expected.append(entry(10, names[9]));
         f->press(Qt::Key_Return); // nobody left
         QCOMPARE(f->boxes.shown.size(), 2);
         QCOMPARE(f->boxes.shown[0].text, QStringLiteral("仅剩最后一组候选项目，就是|候选人10，不足以进行一次摇号！"));
-        QCOMPARE(f->boxes.shown[1].text, kExhausted);
-        QCOMPARE(f->boxes.shown[1].caption, QStringLiteral("Taviro"));
-        QVERIFY(!rolling());
-
-        QCOMPARE(f->session().log().text().split(QStringLiteral("\r\n")), expected); // names the first wrong entry
-        QCOMPARE(results()->toPlainText(), expected.join(QLatin1Char('\n')));
-        QVERIFY(results()->textCursor().atEnd());
+        QCOMPARE(f->boxes.shown[1].text, exhausted());
+        QCOMPARE(f->session().log().text(), (expected << QStringLiteral("[10]:\t候选人10")).join("\r\n"));
+        QCOMPARE(f->control<QPlainTextEdit>("Txt_Results")->toPlainText(), expected.join('\n'));
+        QVERIFY(f->control<QPlainTextEdit>("Txt_Results")->textCursor().atEnd());
     }
 
-    // Presses that must not start a round: before Initialise, with a count
-    // over the candidates, between a stop and its reveal, or with Ctrl or Alt.
-    void pressesThatStartNothing_data()
+    // A press on the focused control (none: a click on Cmd_Start) toggles the
+    // round once or not at all, and the control is not also pressed, ticked
+    // or chosen by it; the count box gets its Space.
+    void keys_data()
     {
         QTest::addColumn<QString>("before");
-        QTest::addColumn<int>("key"); // 0: a click on Cmd_Start
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("Enter before Initialise") << "nothing" << int(Qt::Key_Return) << 0 << kExhausted;
-        QTest::newRow("refused count") << "count 10" << 0 << 0 << QStringLiteral("抽取的人数不能多于候选人数！[开始]");
-        QTest::newRow("Enter between stop and reveal") << "stop" << int(Qt::Key_Return) << 0 << QString();
-        QTest::newRow("Ctrl+Enter") << "Initialise" << int(Qt::Key_Return) << int(Qt::ControlModifier) << QString();
-        QTest::newRow("Alt+Space") << "Initialise" << int(Qt::Key_Space) << int(Qt::AltModifier) << QString();
+        QTest::addColumn<QString>("message"); // "": the press starts a round; "-": nothing happens
+        QTest::newRow("Enter before Initialise") << "uninitialised" << "Txt_Results" << int(Qt::Key_Return) << 0 << exhausted();
+        QTest::newRow("refused count") << "count 10" << "" << 0 << 0 << countTooLarge();
+        QTest::newRow("Enter between stop and reveal") << "stopped" << "Txt_Results" << int(Qt::Key_Return) << 0 << "-";
+        QTest::newRow("Ctrl+Enter") << "" << "Txt_Results" << int(Qt::Key_Return) << int(Qt::ControlModifier) << "-";
+        QTest::newRow("Alt+Space") << "" << "Txt_Results" << int(Qt::Key_Space) << int(Qt::AltModifier) << "-";
+        for (auto [control, key] : {std::pair{"Cmd_Start", Qt::Key_Space}, {"Cmd_Print", Qt::Key_Return}, {"CmdAbout", Qt::Key_Space},
+                                    {"Opt_Align_0", Qt::Key_Space}, {"Check_Title", Qt::Key_Space}, {"List_FontSize_Roll", Qt::Key_Return},
+                                    {"Txt_Results", Qt::Key_Enter}, {"Txt_Num", Qt::Key_Space}})
+            QTest::addRow("%s %d", control, key) << "" << control << int(key) << 0 << QString();
     }
-
-    void pressesThatStartNothing()
+    void keys()
     {
-        QFETCH(QString, before);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
+        QFETCH(QString, before); QFETCH(QString, control); QFETCH(int, key); QFETCH(int, modifiers);
         QFETCH(QString, message);
-        if (before != QLatin1String("nothing"))
-            f->initialise(numberedNames(9));
-        num()->setText(before == QLatin1String("count 10") ? QStringLiteral("10") : QStringLiteral("2"));
-        if (before == QLatin1String("stop")) {
+        if (before != QLatin1String("uninitialised"))
+            f->initialise(numberedNames(8));
+        num()->setText(before == QLatin1String("count 10") ? QStringLiteral("10") : QStringLiteral("1"));
+        if (before == QLatin1String("stopped")) {
             start()->click();
             start()->click(); // and the reveal timer has not fired yet
         }
-        const QStringList picks = f->session().roundPicks();
-        if (key == 0) {
-            QTest::mouseClick(start(), Qt::LeftButton);
-        } else {
-            results()->setFocus();
-            f->press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        }
-        QVERIFY(!rolling());
-        QCOMPARE(start()->text(), kStart);
-        QCOMPARE(f->boxes.shown.value(0).text, message);
-        QVERIFY(f->boxes.shown.size() <= 1);
-        if (before == QLatin1String("nothing"))
-            QVERIFY(!start()->isEnabled());
-        else if (key == 0)
-            QCOMPARE(f->window->focusWidget(), start()); // back where the click put it
-        if (before != QLatin1String("stop"))
-            return;
-        QCOMPARE(f->session().roundState(), State::RevealPending);
-        QCOMPARE(f->session().roundPicks(), picks);
-        f->waitForReveal();
-        QCOMPARE(f->session().remainingCount(), 7); // revealed once
-    }
-
-    // One press toggles the round once, and the focused control is not also
-    // pressed, ticked or chosen by it; the count box gets its Space.
-    void keyOnFocusedControl_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::newRow("Cmd_Start Space") << "Cmd_Start" << int(Qt::Key_Space);
-        QTest::newRow("Cmd_Print Enter") << "Cmd_Print" << int(Qt::Key_Return);
-        QTest::newRow("CmdAbout Space") << "CmdAbout" << int(Qt::Key_Space);
-        QTest::newRow("Opt_Align_0 Space") << "Opt_Align_0" << int(Qt::Key_Space);
-        QTest::newRow("Check_Title Space") << "Check_Title" << int(Qt::Key_Space);
-        QTest::newRow("List_FontSize_Roll Enter") << "List_FontSize_Roll" << int(Qt::Key_Return);
-        QTest::newRow("Txt_Results keypad Enter") << "Txt_Results" << int(Qt::Key_Enter);
-        QTest::newRow("Txt_Num Space") << "Txt_Num" << int(Qt::Key_Space);
-    }
-
-    void keyOnFocusedControl()
-    {
-        QFETCH(QString, control);
-        QFETCH(int, key);
-        f->initialise(numberedNames(8));
-        QWidget *target = f->control(control);
         QSignalSpy about(f->window.get(), &taviro::FrmMain::aboutRequested);
         auto *list = f->control<QListWidget>(QStringLiteral("List_FontSize_Roll"));
         list->setCurrentRow(2, QItemSelectionModel::NoUpdate);
-        num()->setText(QStringLiteral("1"));
+        const auto prior = std::make_tuple(f->session().roundState(), f->session().roundPicks());
+        QWidget *target = control.isEmpty() ? start() : f->control(control);
         target->setFocus();
-
-        f->press(Qt::Key(key));
-        QCOMPARE(f->session().roundState(), State::Rolling);
+        control.isEmpty() ? QTest::mouseClick(start(), Qt::LeftButton) : f->press(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(f->session().roundState(), message.isEmpty() ? State::Rolling : std::get<0>(prior));
         QTest::qWait(150); // longer than a button's animated click
-        QVERIFY(about.isEmpty() && f->boxes.shown.isEmpty() && f->printer.printed.isEmpty());
-        QVERIFY(list->selectedItems().isEmpty());
+        QVERIFY(about.isEmpty() && f->printer.printed.isEmpty() && list->selectedItems().isEmpty());
         QVERIFY(!f->control<QAbstractButton>(QStringLiteral("Opt_Align_0"))->isChecked());
         QCOMPARE(f->control<QCheckBox>(QStringLiteral("Check_Title"))->checkState(), Qt::PartiallyChecked);
-        QCOMPARE(num()->text(), control == QLatin1String("Txt_Num") ? QStringLiteral("1 ") : QStringLiteral("1"));
-
+        QCOMPARE(num()->text().endsWith(' '), control == QLatin1String("Txt_Num"));
+        QCOMPARE(f->boxes.shown.size(), int(message.size() > 1));
+        QCOMPARE(f->boxes.shown.value(0).text, message.size() > 1 ? message : QString());
+        if (!message.isEmpty()) {
+            QVERIFY(!rolling() && start()->text() == QStringLiteral("开始&G") && start()->isEnabled() == (before != QLatin1String("uninitialised")));
+            QCOMPARE(f->window->focusWidget(), target); // back where the click put it
+            QCOMPARE(f->session().roundPicks(), std::get<1>(prior));
+            if (before == QLatin1String("stopped")) {
+                f->waitForReveal();
+                QCOMPARE(f->session().remainingCount(), 7); // revealed once
+            }
+            return;
+        }
         f->press(Qt::Key(key)); // and the next press stops it, once
         QCOMPARE(f->session().roundState(), State::RevealPending);
         if (target == start()) // disabled until the reveal: the focus waits in the operations bar
@@ -263,67 +223,157 @@ private slots:
         QVERIFY(f->boxes.shown.isEmpty());
     }
 
-    // Names are plain text wherever they show, never markup.
-    void namesShowAsTyped()
+    // Real message boxes over the window: no icon, the caption as given,
+    // plain text, Chinese buttons, Yes the default. Enter and Space typed
+    // while one is open are the box's, never the draw's. Every close path
+    // asks twice, and a refusal changes nothing, not even a running roll.
+    void modalBoxes_data()
     {
-        const QStringList names = {QStringLiteral("<b>王</b>"), QStringLiteral("&amp;李<br>"), QStringLiteral("<i>钱")};
+        QTest::addColumn<QString>("path"); // how the close is asked for while a round rolls; "": a refused count
+        QTest::addColumn<QList<int>>("keys"); // one for each box in turn; 0: its close box
+        QTest::addColumn<QStringList>("boxes");
+        const QString yesNo = QStringLiteral("|否(&N),是(&Y)|是(&Y)|否(&N)"), first = QStringLiteral("退出|确定要关闭摇号软件吗?") + yesNo;
+        const QStringList both = {first, QStringLiteral("确认退出|请再次确认关闭吗?") + yesNo};
+        QTest::newRow("refused count, Enter is OK") << "" << QList<int>{Qt::Key_Return} << QStringList{"Taviro|" + countTooLarge() + "|确定||"};
+        QTest::newRow("Alt+X, Enter is Yes, Escape is No") << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Escape} << both;
+        QTest::newRow("Alt+X, Yes, Yes") << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Return} << both;
+        QTest::newRow("Exit button, N is No") << "Cmd_Exit" << QList<int>{Qt::Key_N} << QStringList{first};
+        QTest::newRow("Exit button, Yes, Yes") << "Cmd_Exit" << QList<int>{Qt::Key_Y, Qt::Key_Y} << both;
+        QTest::newRow("window system, the close box is No") << "system" << QList<int>{0} << QStringList{first};
+        QTest::newRow("window system, Yes, No") << "system" << QList<int>{Qt::Key_Return, Qt::Key_N} << both;
+    }
+    void modalBoxes()
+    {
+        QFETCH(QString, path); QFETCH(QList<int>, keys); QFETCH(QStringList, boxes);
+        f = std::make_unique<MainWindowFixture>(nullptr, &taviro::standardMessageBoxes());
+        f->initialise(numberedNames(9));
+        const bool close = !path.isEmpty();
+        num()->setText(close ? QStringLiteral("1") : QStringLiteral("10"));
+        if (close)
+            start()->click();
+        const auto before = drawState();
+        QStringList seen;
+        QTimer poll; // answers each box in turn
+        connect(&poll, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->property("seen").toBool() || seen.size() == keys.size())
+                return;
+            box->setProperty("seen", true);
+            QStringList buttons;
+            for (QAbstractButton *b : box->buttons())
+                buttons.append(b->text());
+            buttons.sort();
+            seen << QStringList{box->windowTitle(), box->text(), buttons.join(','), box->defaultButton() ? box->defaultButton()->text() : "",
+                                box->escapeButton() && close ? box->escapeButton()->text() : QString()}.join('|');
+            QVERIFY(box->icon() == QMessageBox::NoIcon && box->textFormat() == Qt::PlainText && rolling() == close);
+            for (Qt::Key k : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter})
+                QTest::keyClick(results(), k);
+            const int key = keys[seen.size() - 1];
+            key ? QTest::keyClick(box, Qt::Key(key)) : void(box->close());
+        });
+        poll.start(20);
+        QCloseEvent request; // the close box, Alt+F4 or the window manager
+        path == QLatin1String("Alt+X")      ? QTest::keyClick(f->window.get(), Qt::Key_X, Qt::AltModifier)
+        : path == QLatin1String("Cmd_Exit") ? QTest::mouseClick(f->button("Cmd_Exit"), Qt::LeftButton)
+        : close                             ? void(QCoreApplication::sendEvent(f->window->windowHandle(), &request))
+                                            : start()->click();
+        QTRY_COMPARE(seen, boxes);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        const bool closed = keys.size() == 2 && keys[1] != Qt::Key_Escape && keys[1] != Qt::Key_N;
+        QCOMPARE(f->window->isVisible(), !closed);
+        QVERIFY(closed || drawState() == before);
+    }
+
+    // Save and Print: the same bytes, a box for Save only, the draw untouched;
+    // with a folder in the file's place, a failure box and nothing printed.
+    void saveAndPrint_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("rounds"); // 0, 1 (two names), 2 (two, then one); -1: one left rolling
+        QTest::addColumn<QByteArray>("bytes"); // empty: a folder stands in the file's place
+        const QByteArray heading = QByteArray::fromHex("d2a1bac5bde1b9fb") + "\r\n"; // GBK, from the code page's table
+        const QByteArray one = heading + "\r\n[1]:\t\xc0\xee\xcb\xc4\r\n[2]:\t\xd5\xc5\xc8\xfd";
+        QTest::newRow("Save before any draw") << "Cmd_Save" << 0 << heading + "\r\n";
+        QTest::newRow("Print while a roll runs") << "Cmd_Print" << -1 << heading + "\r\n";
+        QTest::newRow("Save, worked example") << "Cmd_Save" << 2 << one + "\r\n[3]:\t\xcd\xf5\xce\xe5\r\n";
+        QTest::newRow("Print, two entries") << "Cmd_Print" << 1 << one + "\r\n";
+        QTest::newRow("Save blocked") << "Cmd_Save" << 2 << QByteArray();
+        QTest::newRow("Print blocked") << "Cmd_Print" << 2 << QByteArray();
+    }
+    void saveAndPrint()
+    {
+        QFETCH(QString, button); QFETCH(int, rounds); QFETCH(QByteArray, bytes);
+        f->initialise(QStringList{"张三", "李四", "王五"} + numberedNames(5));
+        rounds > 0 ? round(2) : rounds < 0 ? start()->click() : void();
+        if (rounds == 2)
+            round(1);
+        const QString path = taviro::resultsFilePath(f->folder.path());
+        const bool blocked = bytes.isEmpty(), save = button == QLatin1String("Cmd_Save");
+        QVERIFY(!blocked || QDir().mkdir(path)); // as root, permission bits would not stop the write, a folder does
+        const auto before = drawState();
+        QByteArray atBox;
+        f->boxes.whileShown = [&] { atBox = readAll(path); };
+        QTest::mouseClick(f->button(qPrintable(button)), Qt::LeftButton);
+        QVERIFY(drawState() == before);
+        QCOMPARE(f->boxes.shown.size(), int(save || blocked));
+        QCOMPARE(f->boxes.shown.value(0).caption, save || blocked ? QStringLiteral("Taviro") : QString());
+        QCOMPARE(f->printer.printed, !save && !blocked ? QStringList{path} : QStringList());
+        if (blocked) {
+            QCOMPARE(f->boxes.shown[0].text, taviro::saveFailedMessage(taviro::saveResults(f->session().log().text(), f->folder.path())));
+            QVERIFY(f->boxes.shown[0].text.contains(QDir::toNativeSeparators(path)) && QDir(path).isEmpty());
+            return;
+        }
+        QCOMPARE(f->boxes.shown.value(0).text, save ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt") : QString());
+        QCOMPARE((save ? atBox : readAll(path)).toHex(' '), bytes.toHex(' ')); // complete when confirmed
+        const QString shown = rollLabel()->text(); // a running roll goes on
+        QVERIFY(rounds >= 0 || QTest::qWaitFor([&] { return rollLabel()->text() != shown; }));
+    }
+
+    // bonus.txt replaced by a folder or a named pipe, emptied, shortened,
+    // lengthened or removed after Initialise: eight candidates in rounds of
+    // three and a last group of two, each name of the list as read drawn once.
+    void faultsAfterInitialise_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("whileRolling"); // otherwise just before the last group
+        for (const char *fault : {"folder", "named pipe", "named pipe with a writer", "emptied", "shortened", "lengthened", "removed"})
+            for (bool whileRolling : {true, false})
+                QTest::addRow("%s, %s", fault, whileRolling ? "while rolling" : "before the last group") << QString(fault) << whileRolling;
+    }
+    void faultsAfterInitialise()
+    {
+        QFETCH(QString, fault); QFETCH(bool, whileRolling);
+        const QStringList names = numberedNames(8);
+        QFile writer(bonus()); // keeps a named pipe open for writing: the data never ends
+        const auto applyFault = [&] {
+            QVERIFY(QFile::remove(bonus()));
+            if (fault == QLatin1String("folder"))
+                QVERIFY(QDir().mkdir(bonus()));
+            else if (fault.startsWith(QLatin1String("named pipe")))
+                QVERIFY(::mkfifo(QFile::encodeName(bonus()).constData(), 0600) == 0
+                        && (!fault.endsWith(QLatin1String("writer")) || (writer.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && writer.write("A\r\nB\r\n") > 0)));
+            else if (fault != QLatin1String("removed"))
+                f->writeBonus(fault == QLatin1String("emptied") ? QStringList() : numberedNames(fault == QLatin1String("shortened") ? 1 : 30));
+        };
         f->initialise(names);
-        QCOMPARE(rollLabel()->textFormat(), Qt::PlainText);
-        num()->setText(QStringLiteral("2"));
+        num()->setText(QStringLiteral("3"));
+        for (int round = 1; round <= 2; ++round) {
+            start()->click();
+            if (round == 1 && whileRolling)
+                applyFault();
+            QTRY_VERIFY(f->session().rollNames().contains(rollLabel()->text()));
+            start()->click();
+            QCOMPARE(rollLabel()->text(), names[3 * round - 3]);
+            f->waitForReveal();
+        }
+        if (!whileRolling)
+            applyFault();
         start()->click();
         start()->click();
-        QCOMPARE(rollLabel()->text(), names[0]);
-        f->waitForReveal();
-        start()->click(); // the last group
-        QCOMPARE(f->boxes.shown.value(0).text, QStringLiteral("仅剩最后一组候选项目，就是|<i>钱，不足以进行一次摇号！"));
-        QCOMPARE(results()->toPlainText(), QStringList({QStringLiteral("摇号结果"), QString(), entry(1, names[1]),
-                                                        entry(2, names[0]), entry(3, names[2])})
-                                               .join(QLatin1Char('\n')));
-    }
-
-    void closePaths_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QList<bool>>("answers");
-        for (const char *path : {"Exit button", "Alt+X", "window system"}) {
-            QTest::addRow("%s, Yes Yes", path) << path << QList<bool>{true, true};
-            QTest::addRow("%s, Yes No", path) << path << QList<bool>{true, false};
-            QTest::addRow("%s, No", path) << path << QList<bool>{false};
-        }
-    }
-
-    // Every close path asks twice; a refusal changes nothing, not even a running roll.
-    void closePaths()
-    {
-        QFETCH(QString, path);
-        QFETCH(QList<bool>, answers);
-        f->initialise(numberedNames(5));
-        start()->click();
-        bool rollingWhileAsked = true;
-        f->boxes.whileShown = [&] { rollingWhileAsked = rollingWhileAsked && rolling(); };
-        f->boxes.answers = answers;
-        taviro::FrmMain *w = f->window.get();
-        QCloseEvent request;
-        if (path == QLatin1String("Exit button")) {
-            QTest::mouseClick(f->button("Cmd_Exit"), Qt::LeftButton);
-        } else if (path == QLatin1String("Alt+X")) { // clicks at once
-            QTest::keyClick(w, Qt::Key_X, Qt::AltModifier);
-        } else { // the close box, Alt+F4 or the window manager
-            QCoreApplication::sendEvent(w->windowHandle(), &request);
-        }
-        QStringList asked;
-        for (const RecordedBox &box : f->boxes.shown)
-            asked.append(box.caption + QLatin1Char('|') + box.text + (box.question ? "" : " (OK only)"));
-        QCOMPARE(asked, QStringList({QStringLiteral("退出|确定要关闭摇号软件吗?"), QStringLiteral("确认退出|请再次确认关闭吗?")})
-                            .mid(0, answers.size()));
-        QVERIFY(rollingWhileAsked);
-        const bool closed = answers == QList<bool>{true, true};
-        QCOMPARE(w->isVisible(), !closed);
-        if (!closed) {
-            QCOMPARE(f->session().roundState(), State::Rolling);
-            const QString shown = rollLabel()->text();
-            QTRY_VERIFY(rollLabel()->text() != shown);
-        }
+        QCOMPARE(f->boxes.shown.size(), 2);
+        QCOMPARE(f->boxes.shown[0].text, lastGroup(QStringLiteral("|候选人07|候选人08")));
+        QCOMPARE(f->boxes.shown[1].text, exhausted());
+        QCOMPARE(sortedWinners(f->session().log().text()), names);
     }
 };
 

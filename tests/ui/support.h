@@ -1,5 +1,4 @@
 #pragma once
-
 // Doubles for the window tests: message boxes that record and answer, a draw
 // whose outcome is known, a printer that records, and a folder for bonus.txt.
 
@@ -10,38 +9,31 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 
 struct RecordedBox
 {
     bool question; // Yes/No; otherwise OK only
-    QString text;
-    QString caption;
+    QString text, caption;
 };
 
-class RecordingBoxes : public taviro::MessageBoxes
+struct RecordingBoxes : taviro::MessageBoxes
 {
-public:
     QList<RecordedBox> shown;
     QList<bool> answers; // for the Yes/No boxes in turn; No when none is left
     std::function<void()> whileShown;
-
     void inform(QWidget *, const QString &text, const QString &caption) override { record({false, text, caption}); }
     bool askYesNo(QWidget *, const QString &text, const QString &title) override
     {
         record({true, text, title});
         return !answers.isEmpty() && answers.takeFirst();
     }
-
-private:
     void record(const RecordedBox &box)
     {
         shown.append(box);
@@ -52,9 +44,8 @@ private:
 
 // The draw order is the file order, a round takes the first candidates not
 // yet drawn, and the reveal reverses the round.
-class ScriptedRandomiser : public taviro::DrawRandomiser
+struct ScriptedRandomiser : taviro::DrawRandomiser
 {
-public:
     QVector<int> genRndArray(int myNum, int neededNum) override
     {
         QVector<int> values;
@@ -80,16 +71,6 @@ inline QStringList numberedNames(int count)
     return names;
 }
 
-// GBK lines ended by CR LF, as organisers write bonus.txt.
-inline QByteArray candidateBytes(const QStringList &names)
-{
-    QStringEncoder gbk("GBK");
-    QByteArray bytes;
-    for (const QString &name : names)
-        bytes += gbk.encode(name) + "\r\n";
-    return bytes;
-}
-
 // The names in a results text's entries "[1]:\tname", "[2]:\t..." (after the
 // heading and the blank line), sorted; an entry out of number is marked "!".
 inline QStringList sortedWinners(const QString &resultsText)
@@ -103,43 +84,50 @@ inline QStringList sortedWinners(const QString &resultsText)
     return names;
 }
 
-class MainWindowFixture
+inline QByteArray readAll(const QString &path)
 {
-public:
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+struct MainWindowFixture
+{
     RecordingBoxes boxes;
     RecordingPrinter printer;
     ScriptedRandomiser randomiser;
     QTemporaryDir folder;
     std::unique_ptr<taviro::FrmMain> window;
 
-    explicit MainWindowFixture(taviro::DrawRandomiser *draw = nullptr)
-        : window(std::make_unique<taviro::FrmMain>(
-            taviro::FrmMainServices{&boxes, &printer, draw ? draw : &randomiser, folder.path()}))
-    {
-    }
-
-    void writeBonus(const QByteArray &bytes) const
-    {
-        QFile file(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-
-    bool show()
+    explicit MainWindowFixture(taviro::DrawRandomiser *draw = nullptr, taviro::MessageBoxes *realBoxes = nullptr)
+        : window(std::make_unique<taviro::FrmMain>(taviro::FrmMainServices{
+            realBoxes ? realBoxes : &boxes, &printer, draw ? draw : &randomiser, folder.path()}))
     {
         window->show();
         window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
+        QTest::qWaitForWindowActive(window.get());
+    }
+
+    // bonus.txt: GBK lines ended by CR LF, as organisers write it.
+    void writeBonus(const QStringList &names) const
+    {
+        QFile file(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const QString &name : names)
+            file.write(QStringEncoder("GBK").encode(name) + "\r\n");
     }
 
     template <typename T = QWidget>
-    T *control(const QString &name) const { return window->findChild<T *>(name); }
+    T *control(const QString &name) const
+    {
+        return name == QLatin1String("FrmMain") ? qobject_cast<T *>(window.get()) : window->findChild<T *>(name);
+    }
     QPushButton *button(const char *name) const { return control<QPushButton>(QLatin1String(name)); }
     taviro::DrawSession &session() { return window->session(); }
 
     // Writes the names to bonus.txt and clicks Cmd_Init.
     void initialise(const QStringList &names)
     {
-        writeBonus(candidateBytes(names));
+        writeBonus(names);
         QTest::mouseClick(button("Cmd_Init"), Qt::LeftButton);
         QVERIFY(session().isInitialised());
     }

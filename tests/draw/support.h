@@ -1,6 +1,7 @@
 #pragma once
-// Scripted randomness, candidate files and statistics for the draw tests.
+// Scripted randomness, candidate files and statistics for the engine tests.
 
+#include "draw/candidate_list.h"
 #include "draw/draw_random.h"
 #include "draw/draw_session.h"
 
@@ -8,9 +9,11 @@
 #include <QtTest>
 
 #include <cmath>
-#include <numeric>
 #include <cstdio>
+#include <functional>
 #include <future>
+#include <numeric>
+#include <thread>
 
 namespace taviro::testing {
 
@@ -20,8 +23,7 @@ struct ScriptedRandomiser : DrawRandomiser
 {
     QList<QVector<int>> arrays, orders;
     QList<QPair<int, int>> calls; // (myNum, neededNum) of every call
-    QList<int> reshuffled;        // size of every reshuffled round
-
+    int reshuffles = 0;
     QVector<int> genRndArray(int myNum, int neededNum) override
     {
         calls.append({myNum, neededNum});
@@ -32,30 +34,23 @@ struct ScriptedRandomiser : DrawRandomiser
     }
     void reshuffle(QStringList &picks) override
     {
-        reshuffled.append(picks.size());
-        QStringList out;
-        for (int i : orders.isEmpty() ? QVector<int>() : orders.takeFirst())
-            out.append(picks.at(i - 1));
-        if (!out.isEmpty())
-            picks = out;
+        ++reshuffles;
+        const QStringList in = picks;
+        const QVector<int> order = orders.isEmpty() ? QVector<int>() : orders.takeFirst();
+        for (int i = 0; i < order.size(); ++i)
+            picks[i] = in.at(order[i] - 1);
     }
 };
 
-// Every third value() is the `r` of a swap-step pick, from `rs` (then 0: a = b
-// = n, no exchange); counts operations, records the first picks' counters.
+// Every third value() is the `r` of a swap step, from `rs` (then 0: no
+// exchange); counts the calls of each kind.
 struct ScriptedSource : RandomSource
 {
-    QVector<float> rs, counters;
+    QVector<float> rs;
     qint64 reseeds = 0, values = 0, clockReads = 0;
     void reseed() override { ++reseeds; }
     float timeOfDay() override { ++clockReads; return 0.0f; }
-    float value(float x) override
-    {
-        const qint64 call = values++;
-        if (call % 3 == 0 && counters.size() < 8)
-            counters.append(x);
-        return call % 3 != 2 ? 0.5f : rs.value(call / 3, 0.0f);
-    }
+    float value(float) override { const qint64 c = values++; return c % 3 != 2 ? 0.5f : rs.value(c / 3, 0.0f); }
 };
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -65,17 +60,14 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
 }
 
 // "L1" CR LF "L2" CR LF ... "Ln" CR LF, and the names alone.
-inline QByteArray numberedLines(int n, const char *prefix = "L")
+inline QByteArray numberedLines(int n)
 {
     QByteArray out;
     for (int k = 1; k <= n; ++k)
-        out += prefix + QByteArray::number(k) + "\r\n";
+        out += "L" + QByteArray::number(k) + "\r\n";
     return out;
 }
-inline QStringList numberedNames(int n)
-{
-    return QString::fromLatin1(numberedLines(n)).split("\r\n", Qt::SkipEmptyParts);
-}
+inline QStringList numberedNames(int n) { return QString::fromLatin1(numberedLines(n)).split("\r\n", Qt::SkipEmptyParts); }
 
 // A call not back within `seconds` hangs: end the program (it cannot be cancelled).
 template <typename F>
@@ -89,9 +81,27 @@ auto withinSeconds(int seconds, F f)
     return future.get();
 }
 
+// `trials` independent trials on two threads, a generator each; the outcomes' counts.
+inline QHash<QString, int> tally(int trials, const std::function<QString(ClockRandom &)> &trial)
+{
+    QHash<QString, int> parts[2];
+    std::thread pool[2];
+    for (int t = 0; t < 2; ++t)
+        pool[t] = std::thread([&, t] {
+            ClockRandom g;
+            for (int i = t; i < trials; i += 2)
+                ++parts[t][trial(g)];
+        });
+    for (int t = 0; t < 2; ++t)
+        pool[t].join();
+    for (auto it = parts[1].cbegin(); it != parts[1].cend(); ++it)
+        parts[0][it.key()] += it.value();
+    return parts[0];
+}
+
 // Pearson's statistic for equal expected counts, and the value it exceeds with
 // probability p (even df: the tail is e^(-x/2) sum_{i<df/2} (x/2)^i / i!).
-inline double chiSquare(const QVector<int> &counts)
+inline double chiSquare(const QList<int> &counts)
 {
     const double e = std::accumulate(counts.begin(), counts.end(), 0.0) / counts.size();
     return std::accumulate(counts.begin(), counts.end(), 0.0, [e](double s, int c) { return s + (c - e) * (c - e) / e; });
