@@ -197,7 +197,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QString, count);
         QFETCH(State, state);
-        f->writeBonus(candidateBytes(numberedNames(5)));
+        f->writeBonus(numberedNames(5));
         if (initialised)
             f->initialise(numberedNames(5));
         num()->setFocus();
