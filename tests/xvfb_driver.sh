@@ -1,7 +1,7 @@
 # Driving Taviro on a virtual X screen, for the scripts that source this file:
-# a free display with Xvfb, pointing at windows and answering message boxes.
-# The caller sets `tag` (its name in messages) and `main_window` once known,
-# and calls stop_xvfb when it ends.
+# a free display with Xvfb, the program started and left, pointing at windows,
+# keys and message boxes. The caller sets `tag` (its name in messages).
+app_pid="" main_window="" xvfb_pid=""
 
 fail() {
   echo "$tag: FAILED: $*" >&2
@@ -22,7 +22,18 @@ start_xvfb() {
   fail "Xvfb did not start"
 }
 
-stop_xvfb() { [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true; }
+# Stops the program, if it still runs, and the screen.
+stop_xvfb() {
+  [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+
+# Runs the command (the program) and waits for its main window.
+start_app() {
+  "$@" &
+  app_pid=$!
+  main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)" || fail "no window"
+}
 
 # Without a window manager keys go to the window under the pointer: point at
 # the window (or box) that should receive them. (No --sync: it waits for a
@@ -37,14 +48,25 @@ keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
 
 # Waits for a message box with this title, then answers it with Enter.
 answer_box() {
-  local title="$1" box=""
+  local box=""
   for _ in $(seq 100); do
-    box="$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -v "^$main_window\$" | head -1 || true)"
+    box="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -v "^$main_window\$" | head -1 || true)"
     [ -n "$box" ] && break
     sleep 0.1
   done
-  [ -n "$box" ] || fail "no message box titled $title"
+  [ -n "$box" ] || fail "no message box titled $1"
   point_at "$box"
   xdotool key Return
   sleep 0.3
+}
+
+# Leaves through both confirmations; the program must end, and end well.
+quit_app() {
+  keys alt+x
+  answer_box 退出
+  answer_box 确认退出
+  for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null && sleep 0.1; done
+  ! kill -0 "$app_pid" 2>/dev/null || fail "the program did not end after both confirmations"
+  wait "$app_pid" || fail "the program ended with status $?"
+  app_pid=""
 }
