@@ -1,13 +1,11 @@
-# Driving Taviro on a virtual X screen, for the scripts that source this file:
-# a free display with Xvfb, the program started and left, pointing at windows,
-# keys and message boxes. The caller sets `tag` (its name in messages).
+# Drives Taviro on a virtual X screen for the scripts that source it; they set
+# `tag`, their name in messages.
 app_pid="" main_window="" xvfb_pid=""
 
 fail() {
   echo "$tag: FAILED: $*" >&2
-  # What the screen showed, for the person reading the log.
   if [ -n "${DISPLAY:-}" ] && import -window root "/tmp/taviro-$tag-failure.png" 2>/dev/null; then
-    echo "$tag: screen saved to /tmp/taviro-$tag-failure.png" >&2
+    echo "$tag: the screen is in /tmp/taviro-$tag-failure.png" >&2
   fi
   exit 1
 }
@@ -28,16 +26,15 @@ stop_xvfb() {
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 
-# Runs the command (the program) and waits for its main window.
+# Runs the command that starts the program and waits for its window.
 start_app() {
   "$@" &
   app_pid=$!
   main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)" || fail "no window"
 }
 
-# Without a window manager keys go to the window under the pointer: point at
-# the window (or box) that should receive them. (No --sync: it waits for a
-# motion that never comes when the pointer is already there.)
+# Without a window manager keys go to the window under the pointer. (No
+# --sync: it waits for a motion that never comes if the pointer is there.)
 point_at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
@@ -46,21 +43,15 @@ point_at() {
 
 keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
 
-# Waits for a message box with this title, then answers it with Enter.
+# Waits for the message box with this title and answers it with Enter.
 answer_box() {
-  local box=""
-  for _ in $(seq 100); do
-    box="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -v "^$main_window\$" | head -1 || true)"
-    [ -n "$box" ] && break
-    sleep 0.1
-  done
-  [ -n "$box" ] || fail "no message box titled $1"
+  local box
+  box="$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)" || fail "no box titled $1"
   point_at "$box"
-  xdotool key Return
-  sleep 0.3
+  xdotool key Return sleep 0.3
 }
 
-# Leaves through both confirmations; the program must end, and end well.
+# Leaves through both confirmations: the program must end, and end well.
 quit_app() {
   keys alt+x
   answer_box 退出
