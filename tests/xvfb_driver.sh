@@ -1,5 +1,4 @@
-# Drives Taviro on a virtual X screen for the scripts that source it; they set
-# `tag`, their name in messages.
+# Drives Taviro on a virtual X screen for the scripts that source it; they set `tag`, their name in messages.
 app_pid="" main_window="" xvfb_pid=""
 
 fail() {
@@ -20,21 +19,19 @@ start_xvfb() {
   fail "Xvfb did not start"
 }
 
-# Stops the program, if it still runs, and the screen.
-stop_xvfb() {
+stop_xvfb() { # and the program, if it still runs
   [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 
-# Runs the command that starts the program and waits for its window.
-start_app() {
+start_app() { # runs the command that starts the program and waits for its window
   "$@" &
   app_pid=$!
   main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)" || fail "no window"
 }
 
-# Without a window manager keys go to the window under the pointer. (No
-# --sync: it waits for a motion that never comes if the pointer is there.)
+# Without a window manager keys go to the window under the pointer. (No --sync: it waits for a motion that
+# never comes when the pointer is already there.)
 point_at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
@@ -43,21 +40,18 @@ point_at() {
 
 keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
 
-# Waits for the message box with this title and answers it with Enter.
-answer_box() {
+answer_box() { # waits for the message box with this title and answers it with Enter
   local box
   box="$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)" || fail "no box titled $1"
   point_at "$box"
   xdotool key Return sleep 0.3
 }
 
-# Leaves through both confirmations: the program must end, and end well.
-quit_app() {
+quit_app() { # leaves through both confirmations: the program must end, and end well
   keys alt+x
   answer_box 退出
   answer_box 确认退出
-  for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null && sleep 0.1; done
-  ! kill -0 "$app_pid" 2>/dev/null || fail "the program did not end after both confirmations"
+  timeout 5 tail --pid="$app_pid" -f /dev/null || fail "the program did not end after both confirmations"
   wait "$app_pid" || fail "the program ended with status $?"
   app_pid=""
 }
