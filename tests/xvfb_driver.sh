@@ -18,12 +18,10 @@ start_xvfb() {
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
   fail "Xvfb did not start"
 }
-
 stop_xvfb() { # and the program, if it still runs
   [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
-
 start_app() { # runs the command that starts the program and waits for its window
   "$@" &
   app_pid=$!
@@ -37,7 +35,6 @@ point_at() {
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
   xdotool windowfocus --sync "$1" 2>/dev/null || true
 }
-
 keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
 
 answer_box() { # waits for the message box with this title and answers it with Enter
