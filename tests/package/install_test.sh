@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs the package, runs `taviro` from PATH as an ordinary user with a
-# fresh HOME on a virtual screen: a list in Documents/Taviro, one round, Save,
-# 摇号结果.txt there. Checks --version and a bad PATH, then removes the package.
+# Installs the package and runs `taviro` from PATH as a user with a fresh HOME: --version, a bad PATH, and on a
+# virtual screen a list in Documents/Taviro, one round, Save, 摇号结果.txt there; then removes the package.
 # Needs root.  Usage: tests/package/install_test.sh taviro_1.0.2_amd64.deb
 set -euo pipefail
 deb="$(realpath "$1")"
