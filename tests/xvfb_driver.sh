@@ -1,13 +1,10 @@
-# Driving Taviro on a virtual X screen, for the scripts that source this file:
-# a free display with Xvfb, pointing at windows and answering message boxes.
-# The caller sets `tag` (its name in messages) and `main_window` once known,
-# and calls stop_xvfb when it ends.
+# Drives Taviro on a virtual X screen for the scripts that source it; they set `tag`, their name in messages.
+app_pid="" main_window="" xvfb_pid=""
 
 fail() {
   echo "$tag: FAILED: $*" >&2
-  # What the screen showed, for the person reading the log.
   if [ -n "${DISPLAY:-}" ] && import -window root "/tmp/taviro-$tag-failure.png" 2>/dev/null; then
-    echo "$tag: screen saved to /tmp/taviro-$tag-failure.png" >&2
+    echo "$tag: the screen is in /tmp/taviro-$tag-failure.png" >&2
   fi
   exit 1
 }
@@ -21,30 +18,37 @@ start_xvfb() {
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
   fail "Xvfb did not start"
 }
+stop_xvfb() { # and the program, if it still runs
+  [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+start_app() { # runs the command that starts the program and waits for its window
+  "$@" &
+  app_pid=$!
+  main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)" || fail "no window"
+}
 
-stop_xvfb() { [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true; }
-
-# Without a window manager keys go to the window under the pointer: point at
-# the window (or box) that should receive them. (No --sync: it waits for a
-# motion that never comes when the pointer is already there.)
+# Without a window manager keys go to the window under the pointer. (No --sync: it waits for a motion that
+# never comes when the pointer is already there.)
 point_at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
   xdotool windowfocus --sync "$1" 2>/dev/null || true
 }
-
 keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
 
-# Waits for a message box with this title, then answers it with Enter.
-answer_box() {
-  local title="$1" box=""
-  for _ in $(seq 100); do
-    box="$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -v "^$main_window\$" | head -1 || true)"
-    [ -n "$box" ] && break
-    sleep 0.1
-  done
-  [ -n "$box" ] || fail "no message box titled $title"
+answer_box() { # waits for the message box with this title and answers it with Enter
+  local box
+  box="$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)" || fail "no box titled $1"
   point_at "$box"
-  xdotool key Return
-  sleep 0.3
+  xdotool key Return sleep 0.3
+}
+
+quit_app() { # leaves through both confirmations: the program must end, and end well
+  keys alt+x
+  answer_box 退出
+  answer_box 确认退出
+  timeout 5 tail --pid="$app_pid" -f /dev/null || fail "the program did not end after both confirmations"
+  wait "$app_pid" || fail "the program ended with status $?"
+  app_pid=""
 }

@@ -1,21 +1,12 @@
 #!/usr/bin/env bash
-# Installs the package, runs `taviro` from PATH as an ordinary user with a
-# fresh HOME on a virtual screen: a list in Documents/Taviro, one round, Save,
-# 摇号结果.txt there. Checks --version and a bad PATH, then removes the package.
+# Installs the package and runs `taviro` from PATH as a user with a fresh HOME: --version, a bad PATH, and on a
+# virtual screen a list in Documents/Taviro, one round, Save, 摇号结果.txt there; then removes the package.
 # Needs root.  Usage: tests/package/install_test.sh taviro_1.0.2_amd64.deb
 set -euo pipefail
 deb="$(realpath "$1")"
 source "$(dirname "$0")/../xvfb_driver.sh"
-tag=install_test user=taviro-install-test main_window="" app_pid=""
-home="$(mktemp -d)"
-cleanup() {
-  [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
-  stop_xvfb
-  userdel "$user" 2>/dev/null || true
-  rm -rf "$home"
-  apt-get remove -y -qq taviro >/dev/null 2>&1 || true
-}
-trap cleanup EXIT
+tag=install_test user=taviro-install-test home="$(mktemp -d)"
+trap 'stop_xvfb; userdel "$user" 2>/dev/null || true; rm -rf "$home"; apt-get remove -y -qq taviro >/dev/null 2>&1 || true' EXIT
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$deb" >/dev/null
 useradd --home-dir "$home" --shell /bin/sh "$user" && chown "$user:" "$home"
@@ -27,25 +18,18 @@ as_user taviro "$home/missing" 2>/dev/null || status=$?
 [ "$status" = 2 ] || fail "a missing PATH ends with status $status, not 2"
 
 start_xvfb
-as_user taviro &
-app_pid=$!
-main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)"
+start_app as_user taviro
 folder="$home/Documents/Taviro"
 [ -d "$folder" ] || fail "$folder was not created"
 printf '甲\r\n乙\r\n丙\r\n' | iconv -f UTF-8 -t GBK | as_user tee "$folder/bonus.txt" >/dev/null
 keys alt+i
-keys Return
-keys Return                       # one winner, revealed a moment later
+keys --delay 50 Return Return     # one winner
 keys alt+s
 answer_box Taviro
 results="$folder/摇号结果.txt"
 [ "$(stat -c %U "$results")" = "$user" ] || fail "no results file of $user in $folder"
 iconv -f GBK -t UTF-8 "$results" | grep -q $'^\\[1\\]:\t[甲乙丙]\r$' || fail "no winner in $results"
-keys alt+x
-answer_box 退出
-answer_box 确认退出
-wait "$app_pid" || fail "taviro ended with status $?"
-app_pid=""
+quit_app
 apt-get remove -y -qq taviro >/dev/null
 [ ! -e /usr/bin/taviro ] || fail "taviro is still installed"
 echo "install_test: passed"

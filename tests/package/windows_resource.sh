@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Compiles the Windows resource script and checks that the compiled resources
-# hold the version record (file version 1.0.0.2, the texts) and every image of
-# the icon.  Usage: windows_resource.sh WINDRES taviro.rc taviro.ico
+# Compiles the Windows resource script: the version record and every image of
+# the icon must be in it.  Usage: windows_resource.sh WINDRES taviro.rc taviro.ico
 set -euo pipefail
 res="$(mktemp)"
 trap 'rm -f "$res"' EXIT
@@ -15,7 +14,6 @@ for name, value in [('FileDescription', '最简单摇号软件'), ('ProductName'
 # The fixed part: its signature, its structure version, then 1.0 and 0.2.
 fixed = res.find(bytes.fromhex('bd04effe'))
 assert fixed >= 0 and res[fixed + 8:fixed + 16] == bytes.fromhex('0000010002000000'), res[fixed:fixed + 16].hex()
-# The icon's images go in unchanged; the directory holds their sizes and offsets.
 images = int.from_bytes(ico[4:6], 'little')
 for i in range(images):
     entry = ico[6 + 16 * i:22 + 16 * i]
