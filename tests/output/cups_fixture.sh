@@ -1,43 +1,29 @@
 #!/usr/bin/env bash
-# A cups-pdf queue as the CUPS server's default printer (root only).
-#   cups_fixture.sh start STATE   uses the running cupsd, or starts one
-#   cups_fixture.sh stop STATE    undoes exactly what start did
+# cups_fixture.sh start|stop STATE: a cups-pdf queue as the CUPS server's default printer (root);
+# stop undoes exactly what start did, down to the scheduler start launched, if any.
 set -euo pipefail
 queue=TaviroPDF state="$2"
-answers() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
-ours() { [ "$(cat "/proc/$1/comm" 2>/dev/null)" = cupsd ]; } # the pid is (still) a cupsd
-wait_for() { # wait_for SECONDS COMMAND...
-  local tries=$(( $1 * 10 )); shift
-  until "$@"; do tries=$(( tries - 1 )); [ "$tries" -gt 0 ] || return 1; sleep 0.1; done
-}
-
+running() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
 if [ "$1" = start ]; then
-  [ "$(id -u)" -eq 0 ] || { echo "cups_fixture: must run as root" >&2; exit 1; }
-  pid=""
-  if ! answers; then
+  pid="" existed=no
+  if ! running; then
     mkdir -p /run/cups
     /usr/sbin/cupsd -f </dev/null >>"$state.log" 2>&1 &
     pid=$!
-    wait_for 15 answers || { cat "$state.log" >&2; kill "$pid"; exit 1; }
+    timeout 15 bash -c "$(declare -f running); until running; do sleep 0.1; done" || { cat "$state.log" >&2; kill "$pid"; exit 1; }
   fi
-  existed=0; lpstat -p "$queue" >/dev/null 2>&1 && existed=1
-  printf 'pid=%s\ndefault=%s\nexisted=%s\n' "$pid" \
-    "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" "$existed" >"$state"
-  # The server-wide default (-d), not a per-user lpoptions override; the
-  # pdftocairo renderer keeps the PDF's text extractable.
-  lpadmin -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
-    -o pdftops-renderer-default=pdftocairo
+  lpstat -p "$queue" >/dev/null 2>&1 && existed=yes
+  printf 'pid=%q default=%q existed=%q\n' "$pid" "$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')" "$existed" >"$state"
+  # The server-wide default, not a per-user one; pdftocairo keeps the PDF's text extractable.
+  lpadmin -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd -o pdftops-renderer-default=pdftocairo
   lpadmin -d "$queue"
 elif [ "$1" = stop ] && [ -r "$state" ]; then
-  get() { sed -n "s/^$1=//p" "$state"; }
-  pid="$(get pid)" default="$(get default)"
-  if answers; then
-    [ -z "$default" ] || [ "$default" = "$queue" ] || lpadmin -d "$default" || true
-    [ "$(get existed)" = 1 ] || lpadmin -x "$queue" || true
-  fi
-  if [ -n "$pid" ] && ours "$pid"; then # only the scheduler start launched, by its pid
+  source "$state"
+  [ -z "$default" ] || [ "$default" = "$queue" ] || lpadmin -d "$default" || true
+  [ "$existed" = yes ] || lpadmin -x "$queue" || true
+  if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ]; then # still the scheduler start launched
     kill -TERM "$pid"
-    wait_for 10 sh -c "! [ -e /proc/$pid ]" || { ours "$pid" && kill -KILL "$pid"; } || true
+    timeout 10 tail --pid="$pid" -f /dev/null || true
   fi
   rm -f "$state" "$state.log"
 fi

@@ -1,21 +1,18 @@
-// The results file's bytes and atomic replacement, the print service when
-// there is none, and the printout's pages read back from a PDF.
-#include "support.h"
-
+// The results file's bytes and atomic replacement, printing, the printout's pages read back from
+// a PDF, and the recovery copy; output_cups runs only the real print to a cups-pdf queue.
 #include "draw/candidate_list.h"
 #include "draw/results_log.h"
 #include "output/print_service.h"
-#include "output/results_file.h"
+#include "output/recovery_file.h"
 #include "output/text_pages.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QPdfWriter>
-#include <QPrinterInfo>
 #include <QtTest>
 
+#include <pwd.h>
+#include <unistd.h>
+
 using namespace taviro;
-using namespace taviro::testing;
 
 namespace {
 
@@ -29,38 +26,42 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-QString logOf(const QStringList &names)
+// The log after drawing `names`, then 候选人1 to 候选人<numbered>.
+QString logOf(const QStringList &names, int numbered = 0)
 {
     ResultsLog log;
     for (const QString &name : names)
         log.append(name);
+    for (int i = 1; i <= numbered; ++i)
+        log.append("候选人" + QString::number(i));
     return log.text();
 }
 
-QStringList candidates(int n)
+// What pdftotext finds in a PDF: the text as laid out (-layout), or each word in a tag with its box (-bbox).
+QString pdfText(const char *mode, const QString &pdf)
 {
-    QStringList names;
-    for (int i = 1; i <= n; ++i)
-        names << "候选人" + QString::number(i);
-    return names;
+    QProcess tool;
+    tool.start("pdftotext", {mode, pdf, "-"});
+    tool.waitForFinished(60000);
+    return QString::fromUtf8(tool.readAllStandardOutput());
 }
+
+QString squeezed(QString text) { return text.remove(QRegularExpression("\\s+")); }
+
+// Records what the results file held when it was handed over.
+struct RecordingPrinter : PrintService
+{
+    QList<QByteArray> handed;
+    void printFile(const QString &path) override { handed << readAll(path); }
+};
 
 } // namespace
 
 class TestOutput : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_socketDir;
 
 private slots:
-    void initTestCase()
-    {
-        // No print service: the CUPS client is pointed at a socket nobody
-        // listens on before anything has asked it for printers.
-        qputenv("CUPS_SERVER", QFile::encodeName(m_socketDir.filePath("cups.sock")));
-        QVERIFY(QPrinterInfo::defaultPrinter().isNull());
-    }
-
     void savedBytes_data()
     {
         QTest::addColumn<QString>("log");
@@ -74,99 +75,110 @@ private slots:
         QByteArray many = kHeading;
         for (int i = 1; i <= 10000; ++i)
             many += entry(i, QByteArray::fromHex("baf2d1a1c8cb") + QByteArray::number(i));
-        QTest::newRow("10000 entries") << logOf(candidates(10000)) << many + "\r\n";
-        // Every byte and byte pair a name in bonus.txt can hold comes back, unless undecodable.
-        QString names;
-        QByteArray pairs;
-        for (int code = 0; code < 0xFF00; ++code) {
-            const QByteArray record = code < 256 ? QByteArray(1, char(code)) : QByteArray{char(code >> 8), char(code)};
-            const QString name = decodeRecord(record);
-            if ((code < 256 || (code >> 8 >= 0x81 && (code & 0xFF) >= 0x40 && (code & 0xFF) != 0x7F))
-                && !name.contains(QChar::ReplacementCharacter))
-                names += name + "|", pairs += record + "|";
-        }
-        QTest::newRow("every GBK character") << names << pairs + "\r\n";
+        QTest::newRow("10000 entries") << logOf({}, 10000) << many + "\r\n";
     }
+    // Print writes the file over an earlier one, then hands it over complete. A failing write
+    // leaves the previous file whole and alone, says why, and prints nothing.
     void savedBytes()
     {
-        QFETCH(QString, log); QFETCH(QByteArray, bytes);
+        QFETCH(QString, log);
+        QFETCH(QByteArray, bytes);
         QTemporaryDir saved;
-        QVERIFY(saveResults(logOf({"李四", "张三", "王五"}), saved.path()).ok); // saved over: only the new text remains
-        const SaveOutcome outcome = saveResults(log, saved.path());
-        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        RecordingPrinter printer;
+        QVERIFY(saveResults(logOf({"王五"}), saved.path()).ok);
+        const SaveOutcome outcome = printResults(log, saved.path(), printer);
+        QVERIFY(outcome.ok);
         QCOMPARE(readAll(outcome.path), bytes);
+        QCOMPARE(printer.handed, QList<QByteArray>{bytes});
 
-        // A failure forced once the whole new text is in the temporary file,
-        // as a full disk at the flush: the file stays as it was.
-        const auto failingWriter = [](QIODevice &file, const QByteArray &text) { file.write(text); return false; };
+        // The whole text written, then a failure, as a full disk at the flush.
+        const auto failingWriter = [](QIODevice &file, const QByteArray &text) { return file.write(text) < 0; };
         const SaveOutcome failed = saveResults(logOf({"王五"}), saved.path(), failingWriter);
         QVERIFY(!failed.ok && !failed.error.isEmpty());
         QVERIFY(readAll(outcome.path) == bytes);
         QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"摇号结果.txt"});
-
-        // Handed to the print service when there is none: back at once, nothing shown.
-        QElapsedTimer clock;
-        clock.start();
-        systemPrintService().printFile(outcome.path);
-        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(QGuiApplication::topLevelWindows().isEmpty());
+        QVERIFY(!printResults(log, saved.filePath("gone"), printer).ok); // a folder that is not there refuses it
+        QCOMPARE(printer.handed.size(), 1);
     }
 
-    // Printed on A4 without margins, read back with each word's box: all the
-    // text, every word on its page, and every page but the last full.
-    // Queued: to PostScript with pdftocairo, as a CUPS queue does, and back
-    // to PDF with Ghostscript, as a PDF printer does.
-    void pages_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("queued");
-        QTest::newRow("a line far wider than the page is wrapped") << logOf({QString("很长的名字").repeated(80) + "END"}) << false;
-        QTest::newRow("10000 entries over many pages") << logOf(candidates(10000)) << false;
-        QTest::newRow("Latin, accents and full-width forms, queued") << logOf({"Tom Smith", "José，李", "Ａ组 ０１号"}) << true;
-        QStringList distinct; // more distinct characters than one font subset holds (256 glyphs)
-        for (int i = 0; i < 60; ++i) {
-            QString name;
-            for (int k = 0; k < 10; ++k)
-                name += QChar(0x4E00 + 29 * (i * 10 + k));
-            distinct << name + " No." + QString::number(i);
-        }
-        QTest::newRow("600 distinct characters, queued") << logOf(distinct) << true;
-    }
+    // Printed on A4 without margins and read back with each word's box: all the text (a line far
+    // wider than the page wrapped), every word on its page, and every page but the last full.
     void pages()
     {
-        QFETCH(QString, text); QFETCH(bool, queued);
+        const QString text = logOf({QString("很长的名字").repeated(80) + "END", "Tom Smith", "José，李", "Ａ组 ０１号"}, 10000);
         QTemporaryDir dir;
-        QString pdf = dir.filePath("job.pdf"), error;
         int painted = 0;
         {
-            QPdfWriter writer(pdf);
+            QPdfWriter writer(dir.filePath("job.pdf"));
             writer.setResolution(1200);
             writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
             painted = paintTextPages(writer, text, resultsPrintFont());
         }
-        if (queued) {
-            QVERIFY2(run("pdftocairo", {"-ps", pdf, dir.filePath("job.ps")}, &error), qPrintable(error));
-            QVERIFY2(run("ps2pdf", {dir.filePath("job.ps"), pdf = dir.filePath("back.pdf")}, &error), qPrintable(error));
-        }
-        QCOMPARE(printedText(pdf, &error), squeezed(text));
-        QString boxes;
-        QVERIFY2(run("pdftotext", {"-bbox", pdf, "-"}, &error, &boxes), qPrintable(error));
-        const QStringList pages = boxes.split("<page ").mid(1);
+        QCOMPARE(squeezed(pdfText("-layout", dir.filePath("job.pdf"))), squeezed(text));
+        const QString boxes = pdfText("-bbox", dir.filePath("job.pdf"));
+        const QStringList pages = boxes.split("<page ").mid(1); // each begins width="…" height="…">
         QCOMPARE(pages.size(), painted);
+        const QRegularExpression word(R"re(yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re");
         for (int i = 0; i < pages.size(); ++i) {
-            const auto number = [&](const QString &s, const char *name, int from = 0) {
-                return s.mid(s.indexOf(QLatin1String(name) + QLatin1String("=\""), from) + qstrlen(name) + 2).section('"', 0, 0).toDouble();
-            };
-            const double width = number(pages[i], "width"), height = number(pages[i], "height");
+            const double width = pages[i].section('"', 1, 1).toDouble(), height = pages[i].section('"', 3, 3).toDouble();
             double bottom = 0, rowHeight = 0;
-            for (int at = pages[i].indexOf("<word"); at >= 0; at = pages[i].indexOf("<word", at + 1)) {
-                const double yMax = number(pages[i], "yMax", at);
-                QVERIFY2(yMax <= height + 1 && number(pages[i], "xMax", at) <= width + 1, qPrintable(QString("page %1").arg(i + 1)));
+            for (const QRegularExpressionMatch &box : word.globalMatch(pages[i])) {
+                const double yMin = box.captured(1).toDouble(), yMax = box.captured(3).toDouble();
+                QVERIFY2(yMax <= height + 1 && box.captured(2).toDouble() <= width + 1, qPrintable(QString("page %1").arg(i + 1)));
                 bottom = qMax(bottom, yMax);
-                rowHeight = qMax(rowHeight, yMax - number(pages[i], "yMin", at));
+                rowHeight = qMax(rowHeight, yMax - yMin);
             }
-            QVERIFY2(i == pages.size() - 1 || bottom > height - 2.5 * rowHeight, qPrintable(QString("page %1 ends at %2 of %3").arg(i + 1).arg(bottom).arg(height)));
+            QVERIFY2(i == pages.size() - 1 || bottom > height - 2.5 * rowHeight, qPrintable(QString("page %1 not full").arg(i + 1)));
         }
+    }
+
+    // Named for the run's start beside another run's copy, one message per spell of failures,
+    // removed once the results file holds the same text.
+    void recoveryCopy()
+    {
+        QTemporaryDir dir;
+        const QString base = dir.filePath("摇号结果_自动保存_20260101-213005"), one = logOf({"李四"}), two = logOf({"李四", "张三"});
+        QVERIFY(writeFileAtomically(base + ".txt", "another run").ok);
+        RecoveryFile copy(dir.path());
+        copy.begin(QDateTime(QDate(2026, 1, 1), QTime(21, 30, 5)));
+        QCOMPARE(copy.keep(one), QString());
+        QCOMPARE(copy.path(), base + "_2.txt");
+        QVERIFY(QFile::remove(copy.path()) && QDir().mkdir(copy.path())); // refused (as root, permissions would not)
+        QVERIFY(copy.keep(two).contains(copy.path()));
+        QCOMPARE(copy.keep(two), QString());
+        QVERIFY(QDir().rmdir(copy.path()));
+        QCOMPARE(copy.keep(one), QString());
+        copy.resultsSaved(two);
+        QCOMPARE(readAll(copy.path()), kHeading + entry(1, "\xc0\xee\xcb\xc4") + "\r\n"); // other text saved: kept
+        copy.resultsSaved(one);
+        QVERIFY(!QFile::exists(copy.path()));
+        QCOMPARE(readAll(base + ".txt"), QByteArray("another run"));
+    }
+
+    // Printed to a cups-pdf queue as the server's default printer (root), read back from its PDF.
+    void printsThroughCups()
+    {
+        if (!qEnvironmentVariableIsSet("TAVIRO_CUPS_QUEUE"))
+            QSKIP("output_cups runs this with a real queue");
+        QTemporaryDir folder;
+        const auto fixture = [&](const char *action) {
+            return QProcess::execute("bash", {TAVIRO_CUPS_FIXTURE, action, folder.filePath("state")}) == 0;
+        };
+        const auto stop = qScopeGuard([&] { fixture("stop"); }); // also when a check fails; a second stop does nothing
+        QVERIFY(fixture("start"));
+        const QDir pdfs(QFile::decodeName(getpwuid(getuid())->pw_dir) + "/PDF"); // cups-pdf's folder for the job's owner
+        const QStringList before = pdfs.entryList({"*.pdf"});
+        QVERIFY(printResults(logOf({}, 153), folder.path(), systemPrintService()).ok); // several pages
+        QStringList added;
+        QVERIFY(QTest::qWaitFor([&] { // the job has left the queue and its PDF stands in the folder
+            added = pdfs.entryList({"*.pdf"});
+            added.removeIf([&](const QString &name) { return before.contains(name); });
+            return added.size() == 1 && QProcess::execute("sh", {"-c", "[ -z \"$(lpstat -o)\" ]"}) == 0;
+        }, 120000));
+        const QString text = pdfText("-layout", pdfs.filePath(added[0]));
+        QFile::remove(pdfs.filePath(added[0]));
+        QCOMPARE(squeezed(text), squeezed(logOf({}, 153)));
+        QVERIFY(fixture("stop"));
     }
 };
 
