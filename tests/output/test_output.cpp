@@ -108,7 +108,7 @@ private slots:
                 bottom = qMax(bottom, yMax);
                 rowHeight = qMax(rowHeight, yMax - yMin);
             }
-            QVERIFY2(i == pages.size() - 1 || bottom > height - 2.5 * rowHeight, qPrintable(QString("page %1 not full").arg(i + 1)));
+            QVERIFY2(i == pages.size() - 1 || bottom > height - 1.5 * rowHeight, qPrintable(QString("page %1 not full").arg(i + 1)));
         }
     }
 
