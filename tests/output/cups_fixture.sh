@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# cups_fixture.sh start|printed|stop STATE (root): a cups-pdf queue as the CUPS server's default printer;
-# printed waits for the job, puts its PDF's text in STATE.txt, removes the PDF; stop undoes what start did.
+# cups_fixture.sh start|printed|stop STATE (root): a cups-pdf queue as the server's default printer; printed
+# waits for the job and moves its PDF's text to STATE.txt; stop undoes what start did.
 set -euo pipefail
 queue=TaviroPDF state="$2" pdfs="$(getent passwd "$(id -u)" | cut -d: -f6)/PDF" # cups-pdf's folder for the job's owner
 running() { [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
 if [ "$1" = start ]; then
   pid=""
   if ! running; then
-    mkdir -p /run/cups
     /usr/sbin/cupsd -f </dev/null >>"$state.log" 2>&1 &
     pid=$!
     timeout 15 bash -c "$(declare -f running); until running; do sleep 0.1; done" || { cat "$state.log" >&2; kill "$pid"; exit 1; }
@@ -25,8 +24,7 @@ elif [ "$1" = stop ] && [ -r "$state" ]; then
   [ -z "$default" ] || [ "$default" = "$queue" ] || lpadmin -d "$default" || true
   lpadmin -x "$queue" || true
   if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ]; then # still the scheduler start launched
-    kill -TERM "$pid"
-    timeout 10 tail --pid="$pid" -f /dev/null || true
+    kill -TERM "$pid" && timeout 10 tail --pid="$pid" -f /dev/null || true
   fi
   rm -f "$state" "$state.log" "$state.pdfs"
 fi
