@@ -20,7 +20,6 @@ elif [ "$1" = stop ] && [ -r "$state" ]; then
   source "$state"
   [ -z "$default" ] || [ "$default" = "$queue" ] || lpadmin -d "$default" || true
   lpadmin -x "$queue" || true
-  # Only a scheduler that start launched, and only while that pid is still a cupsd.
   [ -z "$pid" ] || [ "$(cat "/proc/$pid/comm" 2>/dev/null)" != cupsd ] || { kill -TERM "$pid" && timeout 10 tail --pid="$pid" -f /dev/null; } || true
   rm -f "$state" "$state.log"
 fi
