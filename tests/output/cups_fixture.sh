@@ -14,7 +14,7 @@ if [ "$1" = start ]; then
   lpadmin -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd -o pdftops-renderer-default=pdftocairo
   lpadmin -d "$queue"
 elif [ "$1" = printed ]; then
-  for _ in $(seq 600); do [ -z "$(lpstat -o)" ] && pdf="$(find "$pdfs" -name '*.pdf' -newer "$state")" && [ -n "$pdf" ] && break; sleep 0.2; done
+  for _ in $(seq 300); do [ -z "$(lpstat -o)" ] && pdf="$(find "$pdfs" -name '*.pdf' -newer "$state")" && [ -n "$pdf" ] && break; sleep 0.2; done
   pdftotext -layout "$pdf" "$state.txt" && rm "$pdf"
 elif [ "$1" = stop ] && [ -r "$state" ]; then
   source "$state"
