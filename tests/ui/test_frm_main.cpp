@@ -269,6 +269,8 @@ private slots:
             seen << QStringList{box->windowTitle(), box->text(), buttons.join(','), box->defaultButton() ? box->defaultButton()->text() : "",
                                 box->escapeButton() && close ? box->escapeButton()->text() : QString()}.join('|');
             QVERIFY(box->icon() == QMessageBox::NoIcon && box->textFormat() == Qt::PlainText && rolling() == close);
+            QApplication::setActiveWindow(f->window.get()); // as a window manager may, with the box still open
+            results()->setFocus();
             for (Qt::Key k : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter})
                 QTest::keyClick(results(), k);
             const int key = keys[seen.size() - 1];
