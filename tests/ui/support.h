@@ -56,10 +56,17 @@ struct ScriptedRandomiser : taviro::DrawRandomiser
     void reshuffle(QStringList &picks) override { std::reverse(picks.begin(), picks.end()); }
 };
 
+// Records each request and what the file held when it came.
 struct RecordingPrinter : taviro::PrintService
 {
     QStringList printed;
-    void printFile(const QString &path) override { printed.append(path); }
+    QList<QByteArray> handed;
+    void printFile(const QString &path) override
+    {
+        QFile file(path);
+        printed.append(path);
+        handed.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
 };
 
 // "候选人01", "候选人02", ...
@@ -69,25 +76,6 @@ inline QStringList numberedNames(int count)
     for (int i = 1; i <= count; ++i)
         names.append(QStringLiteral("候选人%1").arg(i, 2, 10, QLatin1Char('0')));
     return names;
-}
-
-// The names in a results text's entries "[1]:\tname", "[2]:\t..." (after the
-// heading and the blank line), sorted; an entry out of number is marked "!".
-inline QStringList sortedWinners(const QString &resultsText)
-{
-    QStringList names = resultsText.split(QStringLiteral("\r\n")).mid(2);
-    for (int i = 0; i < names.size(); ++i) {
-        const QString number = QStringLiteral("[%1]:\t").arg(i + 1);
-        names[i] = names[i].startsWith(number) ? names[i].mid(number.size()) : QLatin1Char('!') + names[i];
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-inline QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
 }
 
 struct MainWindowFixture
@@ -104,7 +92,7 @@ struct MainWindowFixture
     {
         window->show();
         window->activateWindow();
-        QTest::qWaitForWindowActive(window.get());
+        (void)QTest::qWaitForWindowActive(window.get());
     }
 
     // bonus.txt: GBK lines ended by CR LF, as organisers write it.
@@ -124,7 +112,6 @@ struct MainWindowFixture
     QPushButton *button(const char *name) const { return control<QPushButton>(QLatin1String(name)); }
     taviro::DrawSession &session() { return window->session(); }
 
-    // Writes the names to bonus.txt and clicks Cmd_Init.
     void initialise(const QStringList &names)
     {
         writeBonus(names);
