@@ -1,5 +1,4 @@
-// Fuzzes the per-round count box: any text gives either "use 1" (0) or a
-// count in 1..32767 that reads back as itself.
+// Fuzzes the per-round count box: any text gives "use 1" (0) or a count in 1..32767 that reads back as itself.
 #include "draw/draw_session.h"
 
 #include <cstdint>

@@ -1,5 +1,4 @@
-// Replays a committed corpus through a fuzz target without libFuzzer, so every
-// test run checks the known interesting inputs.
+// Replays the committed corpus through a fuzz target without libFuzzer, so every test run checks those inputs.
 #include <QDir>
 #include <QFile>
 

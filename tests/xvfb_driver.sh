@@ -28,14 +28,14 @@ start_app() { # runs the command that starts the program and waits for its windo
   main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)" || fail "no window"
 }
 
-# Without a window manager keys go to the window under the pointer. (No --sync: it waits for a motion that
-# never comes when the pointer is already there.)
+# Without a window manager keys go to the window under the pointer (no --sync: it never returns if already there).
 point_at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
   xdotool windowfocus --sync "$1" 2>/dev/null || true
 }
 keys() { point_at "$main_window"; xdotool key "$@"; sleep 0.3; }
+save_results() { keys alt+s; answer_box Taviro; }
 
 answer_box() { # waits for the message box with this title and answers it with Enter
   local box

@@ -49,8 +49,7 @@ private slots:
         QCOMPARE(f.session().roundState(), taviro::DrawSession::RoundState::Rolling);
     }
 
-    // The arguments run in a folder holding 名单/bonus.txt ("%1"); without PATH
-    // the program in "program" works in its own folder or, installed, in 文档/Taviro.
+    // Run in a folder ("%1") holding 名单/bonus.txt; without PATH the program works in its folder or 文档/Taviro.
     void workingFolder_data()
     {
         QTest::addColumn<QString>("arguments");
@@ -83,8 +82,7 @@ private slots:
         QFETCH(QString, text);
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath(QStringLiteral("名单")));
-        QFile list(root.filePath(QStringLiteral("名单/bonus.txt")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
+        QVERIFY(QFile(root.filePath(QStringLiteral("名单/bonus.txt"))).open(QIODevice::WriteOnly));
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(root.path());
         const auto inRoot = [&](QString text) { return text.replace(QStringLiteral("%1"), root.path()); };
@@ -104,22 +102,17 @@ private slots:
     // Away from the program's folder the missing-list and save messages name the folder, the others do not.
     void messagesNameTheFolder()
     {
-        RecordingBoxes boxes;
-        RecordingPrinter printer;
-        ScriptedRandomiser randomiser;
-        QTemporaryDir folder;
-        taviro::FrmMain window({&boxes, &printer, &randomiser, folder.path(), folder.path()});
-        QFile list(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
+        MainWindowFixture f; // its doubles, in a window told to name its folder
+        taviro::FrmMain window({&f.boxes, &f.printer, &f.randomiser, f.folder.path(), f.folder.path()});
         for (const char *name : {"Cmd_Init", "Cmd_Save", "Cmd_Init"}) {
             window.findChild<QPushButton *>(QLatin1String(name))->click();
-            QVERIFY(list.open(QIODevice::WriteOnly) && list.write("A\r\n") == 3); // too few from now on
-            list.close();
+            f.writeBonus({QStringLiteral("A")}); // too few from now on
         }
-        const QString named = "\n\n名单和摇号结果所在的文件夹：" + QDir::toNativeSeparators(folder.path());
-        QCOMPARE(boxes.shown.size(), 3);
-        QCOMPARE(boxes.shown[0].text, taviro::msg::missingFile() + named);
-        QCOMPARE(boxes.shown[1].text, taviro::savedMessage() + named);
-        QCOMPARE(boxes.shown[2].text, taviro::msg::tooFew());
+        const QString named = "\n\n名单和摇号结果所在的文件夹：" + QDir::toNativeSeparators(f.folder.path());
+        QCOMPARE(f.boxes.shown.size(), 3);
+        QCOMPARE(f.boxes.shown[0].text, taviro::msg::missingFile() + named);
+        QCOMPARE(f.boxes.shown[1].text, taviro::savedMessage() + named);
+        QCOMPARE(f.boxes.shown[2].text, taviro::msg::tooFew());
     }
 };
 

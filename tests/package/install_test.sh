@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Installs the package and runs `taviro` from PATH as a user with a fresh HOME: --version, a bad PATH, and on a
-# virtual screen a list in Documents/Taviro, one round, Save, 摇号结果.txt there; then removes the package.
-# Needs root.  Usage: tests/package/install_test.sh taviro_1.0.2_amd64.deb
+# As root: install, then `taviro` from PATH with a fresh HOME saves a round in Documents/Taviro; remove. Usage: $0 DEB
 set -euo pipefail
 deb="$(realpath "$1")"
 source "$(dirname "$0")/../xvfb_driver.sh"
@@ -19,14 +17,12 @@ as_user taviro "$home/missing" 2>/dev/null || status=$?
 
 start_xvfb
 start_app as_user taviro
-folder="$home/Documents/Taviro"
+folder="$home/Documents/Taviro" results="$home/Documents/Taviro/摇号结果.txt"
 [ -d "$folder" ] || fail "$folder was not created"
 printf '甲\r\n乙\r\n丙\r\n' | iconv -f UTF-8 -t GBK | as_user tee "$folder/bonus.txt" >/dev/null
 keys alt+i
 keys --delay 50 Return Return     # one winner
-keys alt+s
-answer_box Taviro
-results="$folder/摇号结果.txt"
+save_results
 [ "$(stat -c %U "$results")" = "$user" ] || fail "no results file of $user in $folder"
 iconv -f GBK -t UTF-8 "$results" | grep -q $'^\\[1\\]:\t[甲乙丙]\r$' || fail "no winner in $results"
 quit_app

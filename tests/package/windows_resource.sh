@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Compiles the Windows resource script: the version record and every image of
-# the icon must be in it.  Usage: windows_resource.sh WINDRES taviro.rc taviro.ico
+# The compiled Windows resources hold the version record and every icon image. Usage: $0 WINDRES taviro.rc taviro.ico
 set -euo pipefail
 res="$(mktemp)"
 trap 'rm -f "$res"' EXIT
 "$1" --preprocessor=cpp -O res "$2" -o "$res"
 python3 - "$res" "$3" <<'PY'
-import sys
+import struct, sys
 res, ico = (open(path, 'rb').read() for path in sys.argv[1:])
 for name, value in [('FileDescription', '最简单摇号软件'), ('ProductName', 'Taviro'),
                     ('FileVersion', '1.0.0.2'), ('ProductVersion', '1.0.2')]:
@@ -16,8 +15,7 @@ fixed = res.find(bytes.fromhex('bd04effe'))
 assert fixed >= 0 and res[fixed + 8:fixed + 16] == bytes.fromhex('0000010002000000'), res[fixed:fixed + 16].hex()
 images = int.from_bytes(ico[4:6], 'little')
 for i in range(images):
-    entry = ico[6 + 16 * i:22 + 16 * i]
-    size, offset = int.from_bytes(entry[8:12], 'little'), int.from_bytes(entry[12:16], 'little')
+    size, offset = struct.unpack_from('<II', ico, 6 + 16 * i + 8)  # the image's bytes and where they start
     assert ico[offset:offset + size] in res, 'icon image %d' % i
 print('windows_resource: version record and %d icon images' % images)
 PY
