@@ -24,7 +24,7 @@ struct RecordedBox
 struct RecordingBoxes : taviro::MessageBoxes
 {
     QList<RecordedBox> shown;
-    std::function<void()> whileShown;
+    std::function<void()> whileShown = [] {};
     void inform(QWidget *, const QString &text, const QString &caption) override { record({text, caption}); }
     bool askYesNo(QWidget *, const QString &text, const QString &title) override
     {
@@ -34,8 +34,7 @@ struct RecordingBoxes : taviro::MessageBoxes
     void record(const RecordedBox &box)
     {
         shown.append(box);
-        if (whileShown)
-            whileShown();
+        whileShown();
     }
 };
 
