@@ -1,6 +1,5 @@
 #pragma once
-// Doubles for the window tests: message boxes that record and answer, a draw
-// whose outcome is known, a printer that records, and a folder for bonus.txt.
+// Doubles for the window tests: boxes that record and answer, a known draw, a printer that records.
 
 #include "draw/draw_session.h"
 #include "output/print_service.h"
@@ -19,31 +18,27 @@
 
 struct RecordedBox
 {
-    bool question; // Yes/No; otherwise OK only
     QString text, caption;
 };
 
 struct RecordingBoxes : taviro::MessageBoxes
 {
     QList<RecordedBox> shown;
-    QList<bool> answers; // for the Yes/No boxes in turn; No when none is left
-    std::function<void()> whileShown;
-    void inform(QWidget *, const QString &text, const QString &caption) override { record({false, text, caption}); }
+    std::function<void()> whileShown = [] {};
+    void inform(QWidget *, const QString &text, const QString &caption) override { record({text, caption}); }
     bool askYesNo(QWidget *, const QString &text, const QString &title) override
     {
-        record({true, text, title});
-        return !answers.isEmpty() && answers.takeFirst();
+        record({text, title});
+        return false;
     }
     void record(const RecordedBox &box)
     {
         shown.append(box);
-        if (whileShown)
-            whileShown();
+        whileShown();
     }
 };
 
-// The draw order is the file order, a round takes the first candidates not
-// yet drawn, and the reveal reverses the round.
+// The draw order is the file order and the reveal reverses the round.
 struct ScriptedRandomiser : taviro::DrawRandomiser
 {
     QVector<int> genRndArray(int myNum, int neededNum) override
@@ -59,18 +54,15 @@ struct ScriptedRandomiser : taviro::DrawRandomiser
 // Records each request and what the file held when it came.
 struct RecordingPrinter : taviro::PrintService
 {
-    QStringList printed;
     QList<QByteArray> handed;
     void printFile(const QString &path) override
     {
         QFile file(path);
-        printed.append(path);
         handed.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
 };
 
-// "候选人01", "候选人02", ...
-inline QStringList numberedNames(int count)
+inline QStringList numberedNames(int count) // "候选人01", "候选人02", ...
 {
     QStringList names;
     for (int i = 1; i <= count; ++i)
@@ -94,16 +86,13 @@ struct MainWindowFixture
         window->activateWindow();
         (void)QTest::qWaitForWindowActive(window.get());
     }
-
-    // bonus.txt: GBK lines ended by CR LF, as organisers write it.
-    void writeBonus(const QStringList &names) const
+    void writeBonus(const QStringList &names) const // GBK lines ended by CR LF
     {
         QFile file(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         for (const QString &name : names)
             file.write(QStringEncoder("GBK").encode(name) + "\r\n");
     }
-
     template <typename T = QWidget>
     T *control(const QString &name) const
     {
@@ -111,24 +100,16 @@ struct MainWindowFixture
     }
     QPushButton *button(const char *name) const { return control<QPushButton>(QLatin1String(name)); }
     taviro::DrawSession &session() { return window->session(); }
-
     void initialise(const QStringList &names)
     {
         writeBonus(names);
         QTest::mouseClick(button("Cmd_Init"), Qt::LeftButton);
         QVERIFY(session().isInitialised());
     }
-
-    // Until Timer2 has revealed the round and given Cmd_Start back.
-    void waitForReveal()
+    void waitForReveal() // until Timer2 has revealed the round and given Cmd_Start back
     {
         QVERIFY(QTest::qWaitFor([this] { return button("Cmd_Start")->isEnabled(); }));
         QCOMPARE(session().roundState(), taviro::DrawSession::RoundState::Ready);
     }
-
-    // A key pressed where the keyboard's input goes: the focused control.
-    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-    }
+    static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); } // where the focus is
 };
