@@ -373,6 +373,18 @@ private slots:
         QCOMPARE(inTwips(roll()->geometry()), QRect(0, 0, 6735, 855));
         click(QStringLiteral("Opt_Size_1"));
         QCOMPARE(inTwips(roll()->geometry()), QRect(-3360, 0, 13470, 855)); // -3367.5 rounded up
+        for (auto [index, alignment] : {std::pair{0, Qt::AlignLeft}, {1, Qt::AlignRight}, {2, Qt::AlignHCenter}}) {
+            click(QStringLiteral("Opt_Align_%1").arg(index));
+            QCOMPARE(roll()->alignment() & Qt::AlignHorizontal_Mask, alignment);
+        }
+        // Double-clicks on 字体 open a font list upwards and close it; on the roll list itself they shrink it.
+        for (auto [clicked, list, twips] : {std::tuple{"Lbl_Font_Roll", "List_Fonts_Roll", QRect(480, 1800, 1335, 1200)},
+                                            {"Lbl_Font_Roll", "List_Fonts_Roll", QRect(480, 3000, 1335, 240)},
+                                            {"List_Fonts_Roll", "List_Fonts_Roll", QRect(480, 3000, 1335, 15)},
+                                            {"Lbl_Font_Results", "List_Fonts_Results", QRect(480, 0, 1335, 1200)}}) {
+            QTest::mouseDClick(w(QString(clicked)), Qt::LeftButton, {}, QPoint(4, 4));
+            QCOMPARE(inTwips(w(QString(list))->geometry()), twips); // 20 twips high: one pixel
+        }
         const QSize client = f->window->size(); // Check_Title from its indeterminate start: each value, at once
         for (auto [state, style] : {std::pair{Qt::Checked, 1}, {Qt::Unchecked, 0}, {Qt::PartiallyChecked, 2}}) {
             click(QStringLiteral("Check_Title"));
