@@ -1,5 +1,6 @@
 // Fuzzes the candidate-file reader: chunked reading agrees with the whole-buffer split and decoding keeps every record.
 #include "draw/candidate_list.h"
+#include "draw/legacy_text.h"
 
 #include <QBuffer>
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(file.count == expected.size());
     check(file.lines.size() == expected.size());
     for (int i = 0; i < expected.size(); ++i) {
-        check(file.lines.at(i) == decodeRecord(expected.at(i)));
+        check(file.lines.at(i) == decodeLegacyText(expected.at(i)));
         // A record never holds a CR, and a non-empty record never decodes to nothing.
         check(!expected.at(i).contains('\r'));
         check(expected.at(i).isEmpty() || !file.lines.at(i).isEmpty());

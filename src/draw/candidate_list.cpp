@@ -1,8 +1,8 @@
 #include "candidate_list.h"
+#include "legacy_text.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <cstring>
 
@@ -34,37 +34,6 @@ QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords)
             ++pos;
     }
     return records;
-}
-
-namespace {
-
-QStringDecoder legacyDecoder()
-{
-    return QStringDecoder("GBK", QStringDecoder::Flag::Stateless);
-}
-
-QString decodeWith(QStringDecoder &decoder, const QByteArray &bytes)
-{
-    if (!decoder.isValid())
-        return QString::fromUtf8(bytes);
-    // The converter holds back an incomplete double-byte character at the end
-    // of its input. A CR, which never occurs inside a record, closes the
-    // record so such a byte becomes a replacement character instead of
-    // vanishing; the CR is then taken off again.
-    QString text = decoder.decode(bytes + '\r');
-    if (text.endsWith(QLatin1Char('\r')))
-        text.chop(1);
-    return text;
-}
-
-} // namespace
-
-QString decodeRecord(const QByteArray &bytes)
-{
-    // Opening a converter costs far more than decoding a line; a stateless
-    // one can be reused.
-    thread_local QStringDecoder decoder = legacyDecoder();
-    return decodeWith(decoder, bytes);
 }
 
 QVector<int> sampleLineNumbers(int count)
@@ -231,10 +200,9 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize)
     } else {
         result.status = CandidateFile::Status::Ok;
         const QList<QByteArray> records = collector.takeRecords();
-        QStringDecoder decoder = legacyDecoder();
         result.lines.reserve(records.size());
         for (const QByteArray &record : records)
-            result.lines.append(decodeWith(decoder, record));
+            result.lines.append(decodeLegacyText(record));
     }
     return result;
 }

@@ -37,10 +37,6 @@ struct CandidateFile
 // Stops after `maxRecords` records when maxRecords >= 0.
 QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords = -1);
 
-// Decodes one record from the legacy code page (GBK). Bytes that are not
-// valid GBK become U+FFFD; nothing is dropped.
-QString decodeRecord(const QByteArray &bytes);
-
 // Reads candidate records from an open device, `chunkSize` bytes at a time
 // (the record rules do not depend on where the chunks end).
 CandidateFile readCandidates(QIODevice &device, int chunkSize = 1 << 20);

@@ -3,7 +3,7 @@
 // No dialog, no window; without a printer or a running service nothing
 // happens.
 #include "print_service.h"
-#include "results_file.h"
+#include "draw/legacy_text.h"
 #include "text_pages.h"
 
 #include <QFile>
@@ -27,7 +27,7 @@ public:
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return;
-        const QString text = decodeResults(file.readAll());
+        const QString text = decodeLegacyText(file.readAll());
         file.close();
 
         const QPrinterInfo target = QPrinterInfo::defaultPrinter();

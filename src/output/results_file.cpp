@@ -1,10 +1,9 @@
 #include "results_file.h"
+#include "draw/legacy_text.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -14,11 +13,6 @@
 namespace taviro {
 
 namespace {
-
-// The legacy code page of the candidate file. Qt reaches GBK through ICU;
-// a Qt without it falls back to UTF-8, the same way the candidate file is
-// then read, so text is never lost.
-constexpr const char *kLegacyCodePage = "GBK";
 
 QString reasonWithDetail(const QString &reason, const QFileDevice &file)
 {
@@ -64,24 +58,7 @@ QString resultsFilePath(const QString &folder)
 
 QByteArray encodeResults(const QString &logText)
 {
-    QString text = logText + QStringLiteral("\r\n");
-    // U+FFFD marks a byte of bonus.txt that was not GBK; GBK has no such
-    // character, so it is written as a plain question mark.
-    text.replace(QChar(QChar::ReplacementCharacter), QLatin1Char('?'));
-    QStringEncoder encoder(kLegacyCodePage);
-    if (!encoder.isValid())
-        return text.toUtf8();
-    // Anything else GBK cannot represent also becomes "?": the converter
-    // substitutes instead of stopping, so every line reaches the file.
-    return encoder.encode(text);
-}
-
-QString decodeResults(const QByteArray &bytes)
-{
-    QStringDecoder decoder(kLegacyCodePage);
-    if (!decoder.isValid())
-        return QString::fromUtf8(bytes);
-    return decoder.decode(bytes);
+    return encodeLegacyText(logText + QStringLiteral("\r\n"));
 }
 
 bool writeAllBytes(QIODevice &file, const QByteArray &bytes)

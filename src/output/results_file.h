@@ -18,8 +18,6 @@ QString resultsFilePath(const QString &folder);
 // byte of the candidate file) is written as "?", so encoding never fails.
 QByteArray encodeResults(const QString &logText);
 
-// The text of a results file's bytes (GBK), as the printer renders it.
-QString decodeResults(const QByteArray &bytes);
 
 struct SaveOutcome
 {

@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
-#include <QStringEncoder>
+#include "draw/legacy_text.h"
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,7 +91,7 @@ struct MainWindowFixture
         QFile file(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         for (const QString &name : names)
-            file.write(QStringEncoder("GBK").encode(name) + "\r\n");
+            file.write(taviro::encodeLegacyText(name + "\r\n"));
     }
     template <typename T = QWidget>
     T *control(const QString &name) const
