@@ -1,3 +1,4 @@
+#include "app/console.h"
 #include "app/frm_about.h"
 #include "app/working_folder.h"
 #include "draw/draw_random.h"
@@ -17,35 +18,21 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
-#include <cstdio>
-
-namespace {
-
-QStringList argumentsOf(int argc, char *argv[])
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     // The command line is read before the application object exists: the
     // scale must be in place before the window system starts.
     const taviro::CommandLine command =
-        taviro::parseCommandLine(argumentsOf(argc, argv), taviro::versionNumber());
+        taviro::parseCommandLine(taviro::commandLineArguments(argc, argv), taviro::versionNumber());
     switch (command.action) {
     case taviro::CommandLine::Action::Run:
         break;
     case taviro::CommandLine::Action::Help:
     case taviro::CommandLine::Action::Version:
-        std::fputs(command.text.toLocal8Bit().constData(), stdout);
+        taviro::tellUser(command.text, false);
         return 0;
     case taviro::CommandLine::Action::Refuse:
-        std::fputs(command.text.toLocal8Bit().constData(), stderr);
+        taviro::tellUser(command.text, true);
         return 2;
     }
     if (!command.scale.isEmpty())

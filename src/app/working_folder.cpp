@@ -74,7 +74,15 @@ QString defaultWorkingFolder(const QString &programFolder, bool programFolderWri
                              const QString &documentsFolder)
 {
     const QString folder = QDir::cleanPath(programFolder);
-    const bool installed = folder == QLatin1String("/usr") || folder.startsWith(QLatin1String("/usr/"));
+    // Installed: under /usr, or under Windows' Program Files folders, which an
+    // administrator (or Wine's only user) may write to like any other.
+    bool installed = false;
+    for (const char *root : {"", "ProgramW6432", "ProgramFiles", "ProgramFiles(x86)"}) {
+        const QString path = *root ? QDir::cleanPath(qEnvironmentVariable(root).replace(QLatin1Char('\\'), QLatin1Char('/')))
+                                   : QStringLiteral("/usr");
+        installed = installed || (path.size() > 1 && (folder.compare(path, Qt::CaseInsensitive) == 0
+                                                      || folder.startsWith(path + '/', Qt::CaseInsensitive)));
+    }
     if (programFolderWritable && !installed)
         return folder;
     return QDir(documentsFolder).filePath(QStringLiteral("Taviro"));

@@ -22,7 +22,8 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
 
 // The folder where bonus.txt is read and the results file written when no PATH
 // is given: a portable copy's own folder, or, for an installed copy (under
-// /usr or not writable by the user), the Taviro folder in the user's documents.
+// /usr or Program Files, or not writable by the user), the Taviro folder in
+// the user's documents.
 QString defaultWorkingFolder(const QString &programFolder, bool programFolderWritable,
                              const QString &documentsFolder);
 

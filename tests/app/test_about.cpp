@@ -62,6 +62,9 @@ private slots:
         QTest::newRow("portable") << "" << portable << Action::Run << "/home/u/taviro" << "" << "";
         QTest::newRow("installed") << "" << "/usr/bin" << Action::Run << documents << "" << "";
         QTest::newRow("not under /usr") << "" << "/usrx/bin" << Action::Run << "/usrx/bin" << "" << "";
+        qputenv("ProgramW6432", "C:\\Program Files"); // as Windows sets it
+        QTest::newRow("installed on Windows") << "" << "c:/program files/Taviro" << Action::Run << documents << "" << "";
+        QTest::newRow("beside Program Files") << "" << "C:/Program Files2" << Action::Run << "C:/Program Files2" << "" << "";
         QTest::newRow("not writable") << "" << "/read-only" << Action::Run << documents << "" << "";
         QTest::newRow("a folder") << "%1/名单" << portable << Action::Run << "%1/名单" << "" << "";
         QTest::newRow("a file in it, relative") << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << "" << "";

@@ -7,7 +7,9 @@
 #include <QtTest>
 
 #include <numeric>
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 using namespace taviro;
 using Kind = InitResult::Kind;
@@ -98,8 +100,13 @@ private slots:
     void lineRules()
     {
         QFETCH(File, file);
-        const QByteArray path = QFile::encodeName(bonus());
-        QVERIFY(file.hole == -1 ? QDir().mkdir(bonus()) : file.hole == -2 ? ::mkfifo(path, 0600) == 0 : write(file.bytes, file.hole));
+#ifdef Q_OS_UNIX
+        QVERIFY(file.hole != -2 || ::mkfifo(QFile::encodeName(bonus()), 0600) == 0);
+#else
+        if (file.hole == -2)
+            QSKIP("Windows has no named pipes in a folder");
+#endif
+        QVERIFY(file.hole == -1 ? QDir().mkdir(bonus()) : file.hole == -2 || write(file.bytes, file.hole));
         ScriptedRandomiser rnd;
         DrawSession s(rnd);
         const InitResult r = s.initialise(bonus());

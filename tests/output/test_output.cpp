@@ -76,6 +76,9 @@ private slots:
     // Printed on A4 without margins: all the text (pdftotext drops what runs off a page), every page but the last full.
     void pages()
     {
+#ifdef Q_OS_WIN
+        QSKIP("reads the PDF back with pdftotext, which Windows does not have");
+#endif
         const QString text = logOf({QString("很长的名字").repeated(80) + "END"}, 10000);
         QTemporaryDir dir;
         QPdfWriter writer(dir.filePath("job.pdf")); // the file is complete once the painter has ended
