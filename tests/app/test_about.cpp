@@ -35,8 +35,8 @@ private slots:
         bool opened = false;
         QTimer::singleShot(0, f.window.get(), [&] { // never later, in another test
             opened = (about = QApplication::activeModalWidget());
+            const auto closing = qScopeGuard([about] { if (about) about->close(); }); // even when a check fails
             QVERIFY(about && about->parentWidget() == f.window.get() && QTest::qWaitForWindowActive(about));
-            const auto closing = qScopeGuard([about] { about->close(); }); // even when a check fails
             QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
             QVERIFY(about->windowIcon().isNull());
             QCOMPARE(about->findChild<QLabel *>("LblVer")->text(), QStringLiteral("Taviro V1.0.2-最简单摇号软件"));
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(QFileInfo(root.filePath("新/Taviro")).isDir());
         const QString file = QDir::toNativeSeparators(root.filePath("文件"));
         for (auto [folder, why] : {std::pair{file, QString("那里已有一个同名的文件，不是文件夹")}, {file + "/Taviro", file + "不是文件夹"}})
-            QVERIFY2(taviro::makeWorkingFolder(folder).startsWith("无法使用工作文件夹：" + folder + "\n原因：" + why + "\n"), qPrintable(folder));
+            QVERIFY2(taviro::makeWorkingFolder(folder).startsWith("无法使用工作文件夹：" + QDir::toNativeSeparators(folder) + "\n原因：" + why + "\n"), qPrintable(folder));
     }
 
     // Away from the program's folder the missing-list and save messages name the folder, the others do not.
