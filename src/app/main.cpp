@@ -1,32 +1,63 @@
+#include "app/console.h"
 #include "app/frm_about.h"
 #include "app/working_folder.h"
 #include "draw/draw_random.h"
 #include "draw/draw_session.h"
 #include "output/print_service.h"
 #include "ui/compact_style.h"
+#include "ui/form_layout.h"
 #include "ui/frm_main.h"
 #include "ui/message_boxes.h"
 #include "ui/version.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 
-#include <cstdio>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
 
-QStringList argumentsOf(int argc, char *argv[])
+void complain(const QString &line)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments;
+    taviro::tellUser(QStringLiteral("taviro: ") + line + QLatin1Char('\n'), true);
+}
+
+// Without a display Qt aborts with its platform plugin's long message; the
+// user gets one line instead. (Other systems always have their one screen.)
+bool displayMissing(const taviro::CommandLine &command)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !command.qtOptions.contains(QStringLiteral("platform"))
+        && !command.qtOptions.contains(QStringLiteral("display"));
+#else
+    Q_UNUSED(command);
+    return false;
+#endif
+}
+
+// The largest factor up to `scale` at which the laid-out window fits the
+// available area of the screen it opens on, both measured at `scale`; two
+// decimals, and never below 1.
+double fittingScale(double scale)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return scale;
+    const QSize window = taviro::outerSizeOf(taviro::mainFormSpec());
+    const QSize area = screen->availableGeometry().size();
+    const double room = std::min(double(area.width()) / window.width(), double(area.height()) / window.height());
+    return room >= 1 ? scale : std::max(1.0, std::floor(scale * room * 100) / 100);
 }
 
 } // namespace
@@ -36,22 +67,46 @@ int main(int argc, char *argv[])
     // The command line is read before the application object exists: the
     // scale must be in place before the window system starts.
     const taviro::CommandLine command =
-        taviro::parseCommandLine(argumentsOf(argc, argv), taviro::versionNumber());
+        taviro::parseCommandLine(taviro::commandLineArguments(argc, argv), taviro::versionNumber());
     switch (command.action) {
     case taviro::CommandLine::Action::Run:
         break;
     case taviro::CommandLine::Action::Help:
     case taviro::CommandLine::Action::Version:
-        std::fputs(command.text.toLocal8Bit().constData(), stdout);
+        taviro::tellUser(command.text, false);
         return 0;
     case taviro::CommandLine::Action::Refuse:
-        std::fputs(command.text.toLocal8Bit().constData(), stderr);
+        taviro::tellUser(command.text, true);
         return 2;
     }
-    if (!command.scale.isEmpty())
-        qputenv("QT_SCALE_FACTOR", command.scale);
+    if (displayMissing(command)) {
+        complain(QStringLiteral("no display found (DISPLAY is not set); start it on a desktop"));
+        return 1;
+    }
 
-    QApplication app(argc, argv);
+    // A factor too large for the screen is known only once Qt sees the screen,
+    // and Qt takes the factor only as it starts: it starts once more with the
+    // factor that fits. QApplication takes its own options out of argv, so
+    // each start gets a fresh copy of the arguments.
+    double scale = command.scale.isEmpty() ? 0 : command.scale.toDouble();
+    int qtArgc = argc;
+    std::vector<char *> qtArgv;
+    std::unique_ptr<QApplication> app;
+    for (;;) {
+        if (scale > 0)
+            qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+        qtArgc = argc;
+        qtArgv.assign(argv, argv + argc + 1);
+        app = std::make_unique<QApplication>(qtArgc, qtArgv.data());
+        const double fitting = scale > 0 ? fittingScale(scale) : scale;
+        if (fitting >= scale)
+            break;
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size() * scale;
+        complain(QStringLiteral("at scale %1 the window does not fit the screen (%2x%3); scale %4 is the largest that fits")
+                     .arg(scale).arg(screen.width()).arg(screen.height()).arg(fitting));
+        app.reset();
+        scale = fitting;
+    }
     QApplication::setApplicationName(QStringLiteral("Taviro"));
 
     // Qt's own texts (context menus of the text boxes and the like) in Chinese,
@@ -65,22 +120,22 @@ int main(int argc, char *argv[])
 
     // The working folder is decided here, once; the window only uses it.
     const QString programFolder = QCoreApplication::applicationDirPath();
-    QString folder = command.folder;
-    if (folder.isEmpty()) {
-        folder = taviro::defaultWorkingFolder(
-            programFolder, QFileInfo(programFolder).isWritable(),
-            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-        QDir().mkpath(folder);
-    }
-    // The messages speak of the program's folder; elsewhere they name the real one.
-    const QString namedFolder = folder == QDir::cleanPath(programFolder) ? QString() : folder;
+    const taviro::WorkingFolder folder = taviro::decideWorkingFolder(
+        command, programFolder, QFileInfo(programFolder).isWritable(),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString folderProblem = taviro::makeWorkingFolder(folder.path);
 
     taviro::ClockRandomiser randomiser(taviro::ClockRandom::shared());
-    taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser, folder,
-                            namedFolder});
+    taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser, folder.path,
+                            folder.named});
     // The main window's own icon, not the application's: the About window has none.
     window.setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
     taviro::connectAboutWindow(window);
     window.show();
-    return app.exec();
+    // Told at once, over the open window: the draw needs the folder later.
+    if (!folderProblem.isEmpty())
+        QTimer::singleShot(0, &window, [&window, folderProblem] {
+            taviro::standardMessageBoxes().inform(&window, folderProblem, QString::fromUtf8(taviro::kVersion.title));
+        });
+    return QApplication::exec();
 }

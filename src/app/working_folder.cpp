@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 namespace taviro {
 
@@ -14,6 +15,64 @@ CommandLine refuse(const QString &why)
     line.action = CommandLine::Action::Refuse;
     line.text = QStringLiteral("taviro: ") + why + QStringLiteral(" (see taviro --help)\n");
     return line;
+}
+
+// QCommandLineParser's own errors ("Missing value after '--scale'.") in the
+// style of this program's: lower case, no full stop.
+QString inOurStyle(QString error)
+{
+    if (error.endsWith(QLatin1Char('.')))
+        error.chop(1);
+    if (!error.isEmpty())
+        error[0] = error[0].toLower();
+    return error;
+}
+
+// The options every Qt program takes (QApplication reads them from argv
+// itself), with one dash or two, and whether a value follows as the next
+// argument; "-style=fusion" and the like carry theirs.
+const QHash<QString, bool> &qtOptionsTakingValue()
+{
+    static const QHash<QString, bool> options{
+        {QStringLiteral("platform"), true}, {QStringLiteral("platformpluginpath"), true},
+        {QStringLiteral("platformtheme"), true}, {QStringLiteral("plugin"), true},
+        {QStringLiteral("qwindowgeometry"), true}, {QStringLiteral("qwindowicon"), true},
+        {QStringLiteral("qwindowtitle"), true}, {QStringLiteral("session"), true},
+        {QStringLiteral("style"), true}, {QStringLiteral("stylesheet"), true},
+        {QStringLiteral("display"), true}, {QStringLiteral("geometry"), true}, {QStringLiteral("name"), true},
+        {QStringLiteral("reverse"), false}, {QStringLiteral("widgetcount"), false},
+        {QStringLiteral("nograb"), false}, {QStringLiteral("dograb"), false}, {QStringLiteral("sync"), false},
+        {QStringLiteral("qmljsdebugger"), false}, {QStringLiteral("dialogs"), false},
+        {QStringLiteral("fontengine"), false}};
+    return options;
+}
+
+// The arguments without Qt's own options, which are noted in `qtOptions`.
+QStringList withoutQtOptions(const QStringList &arguments, QStringList &qtOptions)
+{
+    QStringList ours;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (i == 0 || !argument.startsWith(QLatin1Char('-'))) {
+            ours.append(argument);
+            continue;
+        }
+        if (argument == QLatin1String("--")) { // everything after it is a PATH
+            ours += arguments.mid(i);
+            break;
+        }
+        const QString word = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString name = word.section(QLatin1Char('='), 0, 0);
+        const auto option = qtOptionsTakingValue().constFind(name);
+        if (option == qtOptionsTakingValue().constEnd()) {
+            ours.append(argument);
+            continue;
+        }
+        qtOptions.append(name);
+        if (*option && !word.contains(QLatin1Char('=')))
+            ++i; // its value
+    }
+    return ours;
 }
 
 } // namespace
@@ -36,9 +95,14 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
                                                 "folder, or Documents/Taviro for an installed copy."),
                                  QStringLiteral("[PATH]"));
 
-    if (!parser.parse(arguments))
-        return refuse(parser.errorText());
+    // "-x" is one unknown option, not the letters x of it.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+
+    QStringList qtOptions;
+    if (!parser.parse(withoutQtOptions(arguments, qtOptions)))
+        return refuse(inOurStyle(parser.errorText()));
     CommandLine line;
+    line.qtOptions = qtOptions;
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Help;
         // Without an application object Qt does not know the program's name.
@@ -70,14 +134,57 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
     return line;
 }
 
-QString defaultWorkingFolder(const QString &programFolder, bool programFolderWritable,
-                             const QString &documentsFolder)
+namespace {
+
+// Installed: under /usr, or under Windows' Program Files folders, which an
+// administrator (or Wine's only user) may write to like any other folder.
+bool isInstalledFolder(const QString &folder)
 {
-    const QString folder = QDir::cleanPath(programFolder);
-    const bool installed = folder == QLatin1String("/usr") || folder.startsWith(QLatin1String("/usr/"));
-    if (programFolderWritable && !installed)
-        return folder;
-    return QDir(documentsFolder).filePath(QStringLiteral("Taviro"));
+    for (const char *root : {"", "ProgramW6432", "ProgramFiles", "ProgramFiles(x86)"}) {
+        const QString path = *root ? QDir::cleanPath(qEnvironmentVariable(root).replace(QLatin1Char('\\'), QLatin1Char('/')))
+                                   : QStringLiteral("/usr");
+        if (path.size() > 1 && (folder.compare(path, Qt::CaseInsensitive) == 0
+                                || folder.startsWith(path + QLatin1Char('/'), Qt::CaseInsensitive)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &programFolder,
+                                  bool programFolderWritable, const QString &documentsFolder)
+{
+    const QString own = QDir::cleanPath(programFolder);
+    const bool installed = isInstalledFolder(own);
+    QString path = line.folder;
+    if (path.isEmpty())
+        path = programFolderWritable && !installed ? own : QDir(documentsFolder).filePath(QStringLiteral("Taviro"));
+    // The messages speak of the program's folder; elsewhere they name the real one.
+    return {path, path == own ? QString() : path};
+}
+
+QString makeWorkingFolder(const QString &path)
+{
+    const QFileInfo folder(path);
+    if (folder.isDir() || (!folder.exists() && QDir().mkpath(path)))
+        return {};
+    // mkpath tells only that it failed; the reason is read from the path.
+    QString reason;
+    if (folder.exists()) {
+        reason = QStringLiteral("那里已有一个同名的文件，不是文件夹");
+    } else {
+        QFileInfo above(folder.absolutePath());
+        while (!above.exists() && !above.isRoot())
+            above.setFile(above.absolutePath());
+        const QString shown = QDir::toNativeSeparators(above.absoluteFilePath());
+        reason = !above.isDir()        ? shown + QStringLiteral("不是文件夹")
+                 : !above.isWritable() ? QStringLiteral("没有在文件夹") + shown + QStringLiteral("中新建文件夹的权限")
+                                       : QStringLiteral("无法新建文件夹");
+    }
+    return QStringLiteral("无法使用工作文件夹：") + QDir::toNativeSeparators(path) + QStringLiteral("\n原因：") + reason
+        + QStringLiteral("\n名单bonus.txt要放在这个文件夹里，摇号结果也保存在这里。请排除问题后重新启动本程序，"
+                         "或者在命令行上指定另一个文件夹。");
 }
 
 } // namespace taviro

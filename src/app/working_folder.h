@@ -14,16 +14,28 @@ struct CommandLine
     QString folder;   // the working folder PATH names; empty without PATH
     QByteArray scale; // the factor for QT_SCALE_FACTOR; empty without --scale
     QString text;     // the help or version text, or the one line that refuses
+    QStringList qtOptions; // Qt's own options that were given ("platform", "reverse", ...), left to Qt
 };
 
 // Reads the arguments; arguments[0] is the program. Needs no application
 // object, so the scale can be set before the window system starts.
 CommandLine parseCommandLine(const QStringList &arguments, const QString &version);
 
-// The folder where bonus.txt is read and the results file written when no PATH
-// is given: a portable copy's own folder, or, for an installed copy (under
-// /usr or not writable by the user), the Taviro folder in the user's documents.
-QString defaultWorkingFolder(const QString &programFolder, bool programFolderWritable,
-                             const QString &documentsFolder);
+// The folder where bonus.txt is read and the results file written.
+struct WorkingFolder
+{
+    QString path;
+    QString named; // empty for the program's own folder, which the messages call 本程序旁; else `path`
+};
+
+// PATH when the command line gives one; otherwise a portable copy's own
+// folder, or, for an installed copy (under /usr or Program Files, or not writable by
+// the user), the Taviro folder in the user's documents.
+WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &programFolder,
+                                  bool programFolderWritable, const QString &documentsFolder);
+
+// Makes the folder if it is missing. Empty when it is a folder now; otherwise
+// the message for the start, naming the folder and why it cannot be used.
+QString makeWorkingFolder(const QString &path);
 
 } // namespace taviro

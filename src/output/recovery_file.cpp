@@ -14,9 +14,14 @@ RecoveryFile::RecoveryFile(const QString &folder)
 {
 }
 
-void RecoveryFile::begin(const QDateTime &initialisedAt)
+QString RecoveryFile::begin(const QDateTime &initialisedAt)
 {
     m_baseName = recoveryBaseName(initialisedAt);
+    // Told before the first round, not after winners are drawn that could then
+    // be kept nowhere.
+    const SaveOutcome check = checkSaving(m_folder);
+    m_failureReported = !check.ok;
+    return check.ok ? QString() : folderRefusesResultsMessage(check);
 }
 
 QString RecoveryFile::keep(const QString &logText)
@@ -41,12 +46,12 @@ QString RecoveryFile::keep(const QString &logText)
     return recoveryFailedMessage(outcome);
 }
 
-void RecoveryFile::resultsSaved(const QString &logText)
+void RecoveryFile::resultsSaved()
 {
-    // A copy that holds something else (a round whose copy failed, say) stays.
-    if (m_written.isEmpty() || m_written != encodeResults(logText))
-        return;
-    if (QFile::remove(m_path))
+    // Also a copy behind the log, left by a round whose write failed: its
+    // entries are all in the results file now. Another run's copy is never
+    // this run's path.
+    if (!m_written.isEmpty() && QFile::remove(m_path))
         m_written.clear();
 }
 
@@ -69,6 +74,14 @@ QString recoveryFailedMessage(const SaveOutcome &outcome)
     return QStringLiteral("摇号结果没有自动保存，程序意外退出时会丢失！\n无法写入文件：")
         + QDir::toNativeSeparators(outcome.path) + QStringLiteral("\n原因：") + outcome.error
         + QStringLiteral("\n摇号照常进行，窗口中的结果都还在，请尽快点击保存。");
+}
+
+QString folderRefusesResultsMessage(const SaveOutcome &outcome)
+{
+    return QStringLiteral("摇号结果无法保存在这个文件夹里！\n无法写入文件：") + QDir::toNativeSeparators(outcome.path)
+        + QStringLiteral("\n原因：") + outcome.error
+        + QStringLiteral("\n名单已经读入，可以摇号，但保存、打印和自动保存都会失败。"
+                         "请排除问题后再开始摇号，或者关闭本程序，到可以写入的文件夹里重新开始。");
 }
 
 } // namespace taviro

@@ -18,17 +18,20 @@ public:
     explicit RecoveryFile(const QString &folder);
 
     // The run is initialised: later copies carry this moment (local time) in
-    // their name. Nothing is written before the first round is logged.
-    void begin(const QDateTime &initialisedAt);
+    // their name. Nothing is written before the first round is logged. The
+    // result is the message to show now when the folder refuses Save's file,
+    // and the copy would fail as well: it stands for the copy's first failure.
+    QString begin(const QDateTime &initialisedAt);
 
     // Writes the log's bytes exactly as Save would write them. The draw never
     // waits on the outcome: the result is the message to show, which is empty
     // unless this is the first failure since the last successful write.
     QString keep(const QString &logText);
 
-    // Save or Print has written the results file with `logText`: the copy is
-    // no longer needed when it holds the same text. A later round writes it again.
-    void resultsSaved(const QString &logText);
+    // Save or Print has written the results file. The log only grows within
+    // a run, so whatever this run's copy holds, the results file holds it too:
+    // the copy goes. A later round writes it again.
+    void resultsSaved();
 
     // Where the copy goes; empty before the first round is logged.
     QString path() const { return m_path; }
@@ -48,5 +51,8 @@ QString recoveryBaseName(const QDateTime &initialisedAt);
 
 // The message shown when the copy could not be written.
 QString recoveryFailedMessage(const SaveOutcome &outcome);
+
+// The message shown at Initialise when the folder refuses the results file.
+QString folderRefusesResultsMessage(const SaveOutcome &outcome);
 
 } // namespace taviro

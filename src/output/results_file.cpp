@@ -44,6 +44,16 @@ void syncFolderOf(const QString &path)
 #endif
 }
 
+// Why `file` cannot be opened for replacing its target; empty when it is open.
+QString openRefusal(QSaveFile &file)
+{
+    if (QFileInfo(file.fileName()).isDir())
+        return QStringLiteral("那里有一个同名的文件夹");
+    if (!file.open(QIODevice::WriteOnly))
+        return reasonWithDetail(QStringLiteral("无法创建文件"), file);
+    return {};
+}
+
 } // namespace
 
 QString resultsFileName()
@@ -81,15 +91,12 @@ SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, co
     SaveOutcome outcome;
     outcome.path = path;
 
-    if (QFileInfo(outcome.path).isDir())
-        return failure(outcome, QStringLiteral("那里有一个同名的文件夹"));
-
     // The new text goes to a temporary file beside the old one and replaces
     // it only once it is complete and flushed; any failure before that
     // leaves the previous file exactly as it was.
     QSaveFile file(outcome.path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(outcome, reasonWithDetail(QStringLiteral("无法创建文件"), file));
+    if (const QString refused = openRefusal(file); !refused.isEmpty())
+        return failure(outcome, refused);
     if (!writer(file, bytes)) {
         const QString error = reasonWithDetail(QStringLiteral("写入时出错"), file);
         file.cancelWriting();
@@ -99,6 +106,18 @@ SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, co
         return failure(outcome, reasonWithDetail(QStringLiteral("无法替换原来的文件"), file));
     syncFolderOf(outcome.path);
 
+    outcome.ok = true;
+    return outcome;
+}
+
+SaveOutcome checkSaving(const QString &folder)
+{
+    SaveOutcome outcome;
+    outcome.path = resultsFilePath(folder);
+    QSaveFile file(outcome.path);
+    if (const QString refused = openRefusal(file); !refused.isEmpty())
+        return failure(outcome, refused);
+    file.cancelWriting(); // the temporary file goes, the results file is untouched
     outcome.ok = true;
     return outcome;
 }

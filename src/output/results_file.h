@@ -42,6 +42,10 @@ SaveOutcome saveResults(const QString &logText, const QString &folder, const Res
 SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes,
                                 const ResultsWriter &writer = writeAllBytes);
 
+// Opens the results file in `folder` for replacing, as Save does, and drops
+// it again: whether a Save would be refused, known before anything is drawn.
+SaveOutcome checkSaving(const QString &folder);
+
 // The confirmation after a successful save, and the failure message.
 QString savedMessage();
 QString saveFailedMessage(const SaveOutcome &outcome);

@@ -163,14 +163,17 @@ void FrmMain::cmdInitClick()
     const InitResult result = m_session.initialise(QDir(m_services.appFolder).filePath(QStringLiteral("bonus.txt")));
     switch (result.kind) {
     case InitResult::Kind::Ready:
-        m_recovery.begin(QDateTime::currentDateTime());
+    {
+        const QString refused = m_recovery.begin(QDateTime::currentDateTime());
         m_lblRoll->setText(result.label);
         setStartEnabled(true);
         // The focus moves on to Start, not into the settings panel.
         if (focusWidget() == m_cmdInit)
             m_cmdStart->setFocus(Qt::OtherFocusReason);
         m_cmdInit->setEnabled(false);
+        informIfAny(refused); // the list is read all the same
         break;
+    }
     case InitResult::Kind::AlreadyInitialised:
         break;
     case InitResult::Kind::Missing:
@@ -271,7 +274,7 @@ void FrmMain::cmdSaveClick()
     const QString text = m_session.log().text();
     const SaveOutcome outcome = saveResults(text, m_services.appFolder);
     if (outcome.ok)
-        m_recovery.resultsSaved(text);
+        m_recovery.resultsSaved();
     inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
 }
 
@@ -280,7 +283,7 @@ void FrmMain::cmdPrintClick()
     const QString text = m_session.log().text();
     const SaveOutcome outcome = printResults(text, m_services.appFolder, *m_services.printer);
     if (outcome.ok)
-        m_recovery.resultsSaved(text);
+        m_recovery.resultsSaved();
     else
         inform(saveFailedMessage(outcome));
 }

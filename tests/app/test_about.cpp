@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextBlock>
@@ -30,8 +31,10 @@ private slots:
         taviro::connectAboutWindow(*f.window);
         f.initialise(numberedNames(5));
         f.button("Cmd_Start")->click();
-        QTimer::singleShot(0, [&] {
-            QWidget *about = QApplication::activeModalWidget();
+        QPointer<QWidget> about;
+        bool opened = false;
+        QTimer::singleShot(0, f.window.get(), [&] { // never later, in another test
+            opened = (about = QApplication::activeModalWidget());
             QVERIFY(about && about->parentWidget() == f.window.get() && QTest::qWaitForWindowActive(about));
             const auto closing = qScopeGuard([about] { about->close(); }); // even when a check fails
             QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
@@ -45,33 +48,40 @@ private slots:
             QVERIFY(help->document()->findBlockByNumber(1).layout()->lineCount() > 1); // long lines wrap
         });
         f.button("CmdAbout")->click();
-        QVERIFY(f.window->findChildren<QDialog *>().isEmpty()); // destroyed on closing
+        QVERIFY(opened && about.isNull()); // it was there, and destroyed on closing
         QCOMPARE(f.session().roundState(), taviro::DrawSession::RoundState::Rolling);
     }
 
-    // Run in a folder ("%1") holding 名单/bonus.txt; without PATH the program works in its folder or 文档/Taviro.
+    // Run in a folder ("%1") holding 名单/bonus.txt; without PATH the program works in its folder or 文档/Taviro,
+    // and the messages name any folder but its own. Qt's options are left to Qt.
     void workingFolder_data()
     {
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("program");
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("named");
         QTest::addColumn<QString>("scale");
         QTest::addColumn<QString>("text"); // a pattern for the whole help, version or refusal
         const QString portable = QStringLiteral("/home/u/taviro/"), documents = QStringLiteral("/home/u/文档/Taviro");
-        QTest::newRow("portable") << "" << portable << Action::Run << "/home/u/taviro" << "" << "";
-        QTest::newRow("installed") << "" << "/usr/bin" << Action::Run << documents << "" << "";
-        QTest::newRow("not under /usr") << "" << "/usrx/bin" << Action::Run << "/usrx/bin" << "" << "";
-        QTest::newRow("not writable") << "" << "/read-only" << Action::Run << documents << "" << "";
-        QTest::newRow("a folder") << "%1/名单" << portable << Action::Run << "%1/名单" << "" << "";
-        QTest::newRow("a file in it, relative") << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << "" << "";
-        QTest::newRow("scale and folder") << "--scale 1.5 %1/名单" << portable << Action::Run << "%1/名单" << "1.5" << "";
-        QTest::newRow("scale 4") << "--scale=4" << portable << Action::Run << "/home/u/taviro" << "4" << "";
-        QTest::newRow("help") << "--help %1" << portable << Action::Help << "" << "" << R"(Usage: \S+ \[options\] \[PATH\]\n.*--scale <factor>.*PATH .*)";
-        QTest::newRow("version") << "-v" << portable << Action::Version << "" << "" << R"(Taviro 1\.0\.2\n)";
-        for (const char *bad : {"%1/无", "%1/名单 %1/名单", "--size", "--scale 0.9", "--scale 4.01", "--scale big",
-                                "--scale nan"}) // one line, saying what is wrong
-            QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << "" << "" << "taviro: [^\n]+\n";
+        QTest::newRow("portable") << "" << portable << Action::Run << "/home/u/taviro" << false << "" << "";
+        QTest::newRow("installed") << "" << "/usr/bin" << Action::Run << documents << true << "" << "";
+        QTest::newRow("not under /usr") << "" << "/usrx/bin" << Action::Run << "/usrx/bin" << false << "" << "";
+        qputenv("ProgramW6432", "C:\\Program Files"); // as Windows sets it
+        QTest::newRow("installed on Windows") << "" << "c:/program files/Taviro" << Action::Run << documents << true << "" << "";
+        QTest::newRow("beside Program Files") << "" << "C:/Program Files2" << Action::Run << "C:/Program Files2" << false << "" << "";
+        QTest::newRow("not writable") << "" << "/read-only" << Action::Run << documents << true << "" << "";
+        QTest::newRow("a file in it, relative") << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << true << "" << "";
+        QTest::newRow("scale, Qt's options and folder") << "-platform offscreen -reverse --style=fusion -qwindowgeometry 9x9 "
+            "-display :0 --scale 1.5 %1/名单" << portable << Action::Run << "%1/名单" << true << "1.5" << "";
+        QTest::newRow("scale 4") << "--scale=4" << portable << Action::Run << "/home/u/taviro" << false << "4" << "";
+        QTest::newRow("help") << "--help %1" << portable << Action::Help << "" << false << "" << R"(Usage: \S+ \[options\] \[PATH\]\n.*--scale <factor>.*PATH .*)";
+        QTest::newRow("version") << "-v" << portable << Action::Version << "" << false << "" << R"(Taviro 1\.0\.2\n)";
+        const QString scale = QStringLiteral("the scale must be a number from 1 to 4, not '%1'");
+        for (auto [bad, why] : {std::pair{"%1/无", QString("'%1/无' does not exist")}, {"%1/名单 %1/名单", "only one PATH may be given, not 2"},
+                                {"--size", "unknown option 'size'"}, {"-platformx", "unknown option 'platformx'"}, {"--scale", "missing value "
+                                "after '--scale'"}, {"--scale 0.9", scale.arg("0.9")}, {"--scale 4.01", scale.arg("4.01")}, {"--scale nan", scale.arg("nan")}})
+            QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << "" << false << "" << "taviro: " + why + R"( \(see taviro --help\)\n)";
     }
 
     void workingFolder()
@@ -90,13 +100,24 @@ private slots:
         QDir::setCurrent(cwd);
         QTEST(line.action, "action");
         QTEST(QString::fromLatin1(line.scale), "scale");
-        const QString used = line.action != Action::Run || !line.folder.isEmpty()
-                                 ? line.folder
-                                 : taviro::defaultWorkingFolder(program, program != "/read-only", "/home/u/文档");
-        QCOMPARE(used, inRoot(folder));
-        const QRegularExpression pattern(QRegularExpression::anchoredPattern(text),
+        const auto used = taviro::decideWorkingFolder(line, program, program != "/read-only", "/home/u/文档");
+        QCOMPARE(line.action == Action::Run ? used.path : line.folder, inRoot(folder));
+        QTEST(!used.named.isEmpty() && used.named == used.path, "named");
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(inRoot(text)),
                                          QRegularExpression::DotMatchesEverythingOption);
         QVERIFY2(pattern.match(line.text).hasMatch(), qPrintable(line.text));
+    }
+
+    // A working folder that cannot be made is named at the start, with the reason; one that can is made.
+    void makingTheFolder()
+    {
+        QTemporaryDir root;
+        QVERIFY(QFile(root.filePath("文件")).open(QIODevice::WriteOnly));
+        QCOMPARE(taviro::makeWorkingFolder(root.filePath("新/Taviro")), QString());
+        QVERIFY(QFileInfo(root.filePath("新/Taviro")).isDir());
+        const QString file = QDir::toNativeSeparators(root.filePath("文件"));
+        for (auto [folder, why] : {std::pair{file, QString("那里已有一个同名的文件，不是文件夹")}, {file + "/Taviro", file + "不是文件夹"}})
+            QVERIFY2(taviro::makeWorkingFolder(folder).startsWith("无法使用工作文件夹：" + folder + "\n原因：" + why + "\n"), qPrintable(folder));
     }
 
     // Away from the program's folder the missing-list and save messages name the folder, the others do not.

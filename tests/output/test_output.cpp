@@ -76,6 +76,9 @@ private slots:
     // Printed on A4 without margins: all the text (pdftotext drops what runs off a page), every page but the last full.
     void pages()
     {
+#ifdef Q_OS_WIN
+        QSKIP("reads the PDF back with pdftotext, which Windows does not have");
+#endif
         const QString text = logOf({QString("很长的名字").repeated(80) + "END"}, 10000);
         QTemporaryDir dir;
         QPdfWriter writer(dir.filePath("job.pdf")); // the file is complete once the painter has ended
@@ -97,23 +100,28 @@ private slots:
             QVERIFY2(i == pages.size() - 1 || bottom > height - 1.5 * rowHeight, qPrintable(QString("page %1 not full").arg(i + 1)));
         }
     }
-    // Named for the run's start beside another run's copy, removed once the results file holds its text.
+    // Named for the run's start beside another run's copy, removed by this run's next Save whatever it holds;
+    // a folder refusing Save's file is told at the start, and then each spell of failed copies once.
     void recoveryCopy()
     {
         QTemporaryDir dir;
         const QString base = dir.filePath("摇号结果_自动保存_20260101-213005"), one = logOf({"李四"}), two = logOf({"李四", "张三"});
         QVERIFY(writeFileAtomically(base + ".txt", "another run").ok);
-        RecoveryFile copy(dir.path()), refused(dir.filePath("gone")); // a folder that is not there refuses its copy
-        for (RecoveryFile *file : {&copy, &refused})
-            file->begin(QDateTime(QDate(2026, 1, 1), QTime(21, 30, 5)));
+        RecoveryFile copy(dir.path()), refused(dir.filePath("gone")); // a folder that is not there refuses its files
+        QCOMPARE(copy.begin(QDateTime(QDate(2026, 1, 1), QTime(21, 30, 5))), QString());
+        QVERIFY(refused.begin({}).contains(QDir::toNativeSeparators(dir.filePath("gone/摇号结果.txt"))));
         QCOMPARE(copy.keep(one), QString());
         QCOMPARE(copy.path(), base + "_2.txt");
-        copy.resultsSaved(two);
-        QCOMPARE(readAll(copy.path()), kHeading + entry(1, "\xc0\xee\xcb\xc4") + "\r\n"); // other text saved: kept
-        copy.resultsSaved(one);
-        QVERIFY(!QFile::exists(copy.path()));
-        QVERIFY(refused.keep(one).contains(refused.path()));
-        QCOMPARE(refused.keep(two), QString()); // one message per spell of failures
+        QCOMPARE(readAll(copy.path()), kHeading + entry(1, "\xc0\xee\xcb\xc4") + "\r\n");
+        copy.resultsSaved(); // with `two`, after a failed copy
+        QVERIFY(!QFile::exists(copy.path()) && QFile::exists(base + ".txt"));
+        QCOMPARE(refused.keep(one), QString()); // told at the start already
+        QVERIFY(QDir(dir.path()).mkdir("gone"));
+        QCOMPARE(refused.keep(two), QString());
+        refused.resultsSaved();
+        QVERIFY(QDir(dir.path()).rmdir("gone"));
+        QVERIFY(refused.keep(two).contains(refused.path())); // a new spell after a good write
+        QCOMPARE(refused.keep(two), QString());
     }
     // Printed to a cups-pdf queue as the server's default printer (root), read back from its PDF.
     void printsThroughCups()

@@ -67,6 +67,7 @@ class TestFrmMain : public QObject
         start()->click();
         start()->click();
         f->waitForReveal();
+        QCOMPARE(roll()->text(), f->session().log().text().section('\t', -1)); // the last winner logged
     }
     // "[ctrl+|alt+]enter|space|kpenter", "*" a marked repeat, "~" a repeat told by a same-instant release; or a letter.
     void send(const QString &key)
@@ -247,7 +248,8 @@ private slots:
         QTest::addColumn<bool>("blocked"); // as root, permission bits would not stop the write, a folder does
         QTest::newRow("Save") << "Cmd_Save" << false;
         QTest::newRow("Print") << "Cmd_Print" << false;
-        QTest::newRow("Print blocked") << "Cmd_Print" << true; // a failure box, nothing printed, the copy kept
+        QTest::newRow("Save blocked") << "Cmd_Save" << true; // a failure box, nothing printed, the copy kept
+        QTest::newRow("Print blocked") << "Cmd_Print" << true;
     }
     void saveAndPrint()
     {
@@ -276,29 +278,36 @@ private slots:
         QCOMPARE(readAll(path), bytes);
     }
 
-    // The copy holds Save's bytes before new entries or a box show, goes with Save and comes back; a refusal is told.
+    // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
+    // Save's bytes before new entries or a box show; a refusal is told; a Save removes even a copy behind the log.
     void recoveryCopy()
     {
+        const QString saved = taviro::resultsFilePath(f->folder.path());
+        QVERIFY(QDir().mkdir(saved)); // as root, permission bits would not stop the write, a folder does
         f->initialise(numberedNames(4));
+        QVERIFY(f->boxes.shown.value(0).text.startsWith("摇号结果无法保存在这个文件夹里！\n无法写入文件：" + QDir::toNativeSeparators(saved)
+                                                        + "\n原因：那里有一个同名的文件夹\n"));
+        QVERIFY(start()->isEnabled() && QDir().rmdir(saved));
         const auto ours = [&] { return copies().size() == 1 ? QDir(f->folder.path()).filePath(copies()[0]) : QStringLiteral("<not one copy>"); };
         QByteArray whenShown;
         connect(results(), &QPlainTextEdit::textChanged, [&] { whenShown = readAll(ours()); });
         f->boxes.whileShown = [&] { whenShown = readAll(ours()); };
         round(1);
         QCOMPARE(whenShown, saveBytes());
+        QVERIFY(qAbs(QDateTime::fromString(ours().right(19).left(15), "yyyyMMdd-HHmmss").secsTo(QDateTime::currentDateTime())) < 3);
         const QString away = f->folder.path() + "-away", copy = ours();
-        QVERIFY(QDir().rename(f->folder.path(), away)); // as root, permission bits would not stop the write
+        QVERIFY(QDir().rename(f->folder.path(), away));
         const QString failure = taviro::recoveryFailedMessage(taviro::writeFileAtomically(copy, "x"));
         const auto restore = qScopeGuard([&] { QDir().rename(away, f->folder.path()); });
         round(1);
-        QCOMPARE(f->boxes.shown.value(0).text, failure);
+        QCOMPARE(f->boxes.shown.value(1).text, failure);
         QVERIFY(QDir().rename(away, f->folder.path()));
-        round(1);
-        QCOMPARE(whenShown, saveBytes());
         click(QStringLiteral("Cmd_Save"));
         QCOMPARE(copies(), QStringList());
+        round(1);
+        QCOMPARE(whenShown, saveBytes());
         start()->click(); // one left, not more than the last round drew: the last group
-        QCOMPARE(f->boxes.shown.value(2).text, lastGroup(QStringLiteral("|候选人04")));
+        QCOMPARE(f->boxes.shown.value(3).text, lastGroup(QStringLiteral("|候选人04")));
         QCOMPARE(whenShown, saveBytes());
     }
 
@@ -392,6 +401,7 @@ private slots:
             QCOMPARE(int(f->window->sizing().borderStyle()), style);
             QCOMPARE(bool(f->window->windowHandle()->flags() & Qt::FramelessWindowHint), style == 0);
             QCOMPARE(f->window->size(), client);
+            QCOMPARE(f->window->sizing().outerSize(), style ? QSize(7230, 6000) : QSize(7140, 5520)); // no frame, none counted
         }
     }
 
