@@ -17,7 +17,7 @@ run() { wine "$@" >/dev/null 2>&1 && wineserver -w; }
 while_installed() { [ $# -eq 0 ] || TAVIRO_EXE="$dir/taviro.exe" "$@" || fail "$* failed on the installed copy"; }
 
 run "$setup" /S || fail "the silent install ended with an error"
-for f in taviro.exe Qt6{Core,Gui,Widgets,PrintSupport}.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+for f in taviro.exe Qt6{Core,Gui,Widgets}.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
   lib{stdc++-6,gcc_s_seh-1,winpthread-1}.dll examples/bonus.txt {README,LICENSE,Qt-LGPL-NOTICE}.txt uninstall.exe; do
   [ -s "$dir/$f" ] || fail "no $f in Program Files\\Taviro"
 done
