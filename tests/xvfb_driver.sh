@@ -29,8 +29,10 @@ start_app() { # runs the command that starts the program and waits for its windo
 }
 
 # Without a window manager keys go to the window under the pointer (no --sync: it never returns if already there).
+# Wine without a window manager activates a window on a click only: a click on its edge, where nothing reacts.
 point_at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ -z "${wine:-}" ] || xdotool mousemove $((X + 2)) $((Y + 2)) click 1
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.1
   xdotool windowfocus --sync "$1" 2>/dev/null || true
 }

@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace taviro {
@@ -349,7 +350,9 @@ bool FrmMain::hasKeyboard() const
 // repeat by the release the server sends with it at the same instant, and
 // misses it when the press has not yet arrived. A press at the very instant
 // of the same key's release is a repeat as well. (A press without a time
-// cannot be judged this way.)
+// cannot be judged this way.) Not on Windows: there Qt marks every repeat
+// itself, and a key's time is when Qt handled it, so two quick presses that
+// waited behind a busy moment share one instant and are both real.
 void FrmMain::noteRelease(const QKeyEvent &key)
 {
     m_releasedKey = key.key();
@@ -358,7 +361,9 @@ void FrmMain::noteRelease(const QKeyEvent &key)
 
 bool FrmMain::isRepeat(const QKeyEvent &key) const
 {
-    return key.isAutoRepeat() || (key.timestamp() != 0 && key.key() == m_releasedKey && key.timestamp() == m_releasedAt);
+    static const bool sameInstantRepeats = QGuiApplication::platformName() != QLatin1String("windows");
+    return key.isAutoRepeat()
+        || (sameInstantRepeats && key.timestamp() != 0 && key.key() == m_releasedKey && key.timestamp() == m_releasedAt);
 }
 
 // Clicks the button whose caption owns the letter, the way a mouse click
