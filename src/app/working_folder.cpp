@@ -140,11 +140,12 @@ namespace {
 // administrator (or Wine's only user) may write to like any other folder.
 bool isInstalledFolder(const QString &folder)
 {
-    for (const char *root : {"", "ProgramW6432", "ProgramFiles", "ProgramFiles(x86)"}) {
-        const QString path = *root ? QDir::cleanPath(qEnvironmentVariable(root).replace(QLatin1Char('\\'), QLatin1Char('/')))
-                                   : QStringLiteral("/usr");
-        if (path.size() > 1 && (folder.compare(path, Qt::CaseInsensitive) == 0
-                                || folder.startsWith(path + QLatin1Char('/'), Qt::CaseInsensitive)))
+    QStringList roots{QStringLiteral("/usr")};
+    for (const char *variable : {"ProgramW6432", "ProgramFiles", "ProgramFiles(x86)"})
+        roots.append(QDir::cleanPath(qEnvironmentVariable(variable).replace(QLatin1Char('\\'), QLatin1Char('/'))));
+    for (const QString &root : roots) {
+        if (root.size() > 1 && (folder.compare(root, Qt::CaseInsensitive) == 0
+                                || folder.startsWith(root + QLatin1Char('/'), Qt::CaseInsensitive)))
             return true;
     }
     return false;

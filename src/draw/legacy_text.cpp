@@ -29,7 +29,7 @@ struct CodePage
             qWarning("taviro: this system cannot convert code page 936; Chinese text becomes U+FFFD");
         for (int lead = kFirstLead; lead <= kLastLead; ++lead) {
             for (int trail = kFirstTrail; trail <= kLastTrail; ++trail) {
-                char16_t &unit = pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
+                char16_t &unit = pairs[pairIndex(lead, trail)];
                 if (!isTrail(trail) || unit < 0x80 || unit == 0xFFFD || (unit >= 0xD800 && unit < 0xE000)) {
                     unit = 0; // never a character of its own: nothing an ASCII byte or U+FFFD already is
                     continue;
@@ -41,10 +41,7 @@ struct CodePage
         }
     }
 
-    char16_t pair(unsigned char lead, unsigned char trail) const
-    {
-        return pairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
-    }
+    char16_t pair(unsigned char lead, unsigned char trail) const { return pairs[pairIndex(lead, trail)]; }
 };
 
 const CodePage &codePage()

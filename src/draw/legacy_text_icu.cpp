@@ -21,7 +21,7 @@ bool readSystemPairTable(char16_t *table)
         const QStringList codes = QString(decoder.decode(row)).split(QLatin1Char('\r'));
         for (int trail = kFirstTrail; trail <= kLastTrail; ++trail) {
             const QString &code = codes.at(trail - kFirstTrail);
-            table[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)] = code.size() == 1 ? code.at(0).unicode() : 0;
+            table[pairIndex(lead, trail)] = code.size() == 1 ? code.at(0).unicode() : 0;
         }
     }
     return true;

@@ -10,9 +10,12 @@ constexpr int kFirstTrail = 0x40, kLastTrail = 0xFE; // 0x7F is never a trail by
 constexpr int kLeads = kLastLead - kFirstLead + 1;
 constexpr int kTrails = kLastTrail - kFirstTrail + 1;
 
-// Fills table[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)] with the
-// UTF-16 character of each double-byte code, or 0 where the system maps it to
-// nothing or to more than one unit. Returns false when the system has no
+// Where a double-byte code stands in the table.
+constexpr int pairIndex(int lead, int trail) { return (lead - kFirstLead) * kTrails + (trail - kFirstTrail); }
+
+// Fills table[pairIndex(lead, trail)] with the UTF-16 character of each
+// double-byte code, or 0 where the system maps it to nothing or to more than
+// one unit. Returns false when the system has no
 // converter for the code page.
 bool readSystemPairTable(char16_t *table);
 

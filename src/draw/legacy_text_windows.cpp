@@ -15,7 +15,7 @@ bool readSystemPairTable(char16_t *table)
             const char code[2] = {char(lead), char(trail)};
             wchar_t units[2] = {};
             const int n = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, code, 2, units, 2);
-            table[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)] = n == 1 ? char16_t(units[0]) : 0;
+            table[pairIndex(lead, trail)] = n == 1 ? char16_t(units[0]) : 0;
         }
     }
     return true;

@@ -18,7 +18,6 @@ QString resultsFilePath(const QString &folder);
 // byte of the candidate file) is written as "?", so encoding never fails.
 QByteArray encodeResults(const QString &logText);
 
-
 struct SaveOutcome
 {
     bool ok = false;

@@ -22,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
-#include <QGuiApplication>
 #include <QTimer>
 
 namespace taviro {
@@ -361,7 +360,7 @@ void FrmMain::noteRelease(const QKeyEvent &key)
 
 bool FrmMain::isRepeat(const QKeyEvent &key) const
 {
-    static const bool sameInstantRepeats = QGuiApplication::platformName() != QLatin1String("windows");
+    static const bool sameInstantRepeats = QApplication::platformName() != QLatin1String("windows");
     return key.isAutoRepeat()
         || (sameInstantRepeats && key.timestamp() != 0 && key.key() == m_releasedKey && key.timestamp() == m_releasedAt);
 }
