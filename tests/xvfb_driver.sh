@@ -22,6 +22,7 @@ stop_xvfb() { # and the program, if it still runs
   [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
+kill_app() { kill "${1:--TERM}" "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""; } # [signal]
 start_app() { # runs the command that starts the program and waits for its window
   "$@" &
   app_pid=$!

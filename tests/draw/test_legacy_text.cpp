@@ -28,9 +28,7 @@ private slots:
     }
     void rules()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, written);
+        QFETCH(QByteArray, bytes); QFETCH(QString, text); QFETCH(QByteArray, written);
         if (!bytes.isEmpty())
             QCOMPARE(decodeLegacyText(bytes), text);
         QCOMPARE(encodeLegacyText(text), written);
@@ -40,21 +38,15 @@ private slots:
     void everyDoubleByteCode()
     {
         quint64 digest = 1469598103934665603ULL; // FNV-1a over (code, character) pairs
-        int codes = 0;
         for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                if (trail == 0x7F)
-                    continue;
-                const char pair[] = {char(lead), char(trail)};
-                const QByteArray code(pair, 2);
+            for (int trail = 0x40; trail <= 0xFE; trail += trail == 0x7E ? 2 : 1) { // 0x7F is no trail byte
+                const QByteArray code = QByteArray(1, char(lead)) + char(trail);
                 const QString text = decodeLegacyText(code);
                 QVERIFY2(text.size() == 1 && text != QChar(0xFFFD) && encodeLegacyText(text) == code, code.toHex());
                 digest = (digest ^ quint64(lead << 8 | trail)) * 1099511628211ULL;
                 digest = (digest ^ text.at(0).unicode()) * 1099511628211ULL;
-                ++codes;
             }
         }
-        QCOMPARE(codes, 23940);
         QCOMPARE(digest, 0x9eaae84b096885d1ULL);
     }
 };
