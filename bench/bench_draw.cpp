@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     RecoveryFile recovery(dir.path());
     recovery.begin(QDateTime::currentDateTime());
     const Figure copy = measure({}, [&] {
-        const QString failure = recovery.keep(log.text());
+        const QString failure = recovery.keep(log.text(), ListEncoding::Gbk);
         if (!failure.isEmpty())
             std::fprintf(stderr, "%s\n", qPrintable(failure));
     });

@@ -1,4 +1,5 @@
-// Fuzzes the candidate-file reader: chunked reading agrees with the whole-buffer split and decoding keeps every record.
+// Fuzzes the candidate-file reader: chunked reading agrees with reading at once and with the whole-buffer
+// split, a list is read only when every record decodes, and what is read is what the bytes say.
 #include "draw/candidate_list.h"
 #include "draw/legacy_text.h"
 
@@ -15,32 +16,50 @@ static void check(bool condition)
         std::abort();
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+static CandidateFile read(QByteArray bytes, int chunkSize)
 {
-    QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const QList<QByteArray> expected = splitRecords(bytes, kMaxCandidates + 1);
-
-    // The first byte picks a chunk size of 1..16, so line ends split across chunks all the time.
-    const int chunkSize = size > 0 ? 1 + data[0] % 16 : 1;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const CandidateFile file = readCandidates(buffer, chunkSize);
+    return readCandidates(buffer, chunkSize);
+}
 
-    if (expected.size() > kMaxCandidates) {
-        check(file.status == CandidateFile::Status::TooMany);
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    // The first byte picks a chunk size of 1..16, so line ends and characters split across chunks all the time.
+    const CandidateFile file = read(bytes, size > 0 ? 1 + data[0] % 16 : 1), whole = read(bytes, 1 << 20);
+    check(file.status == whole.status && file.count == whole.count && file.lines == whole.lines);
+    check(file.encoding == whole.encoding && file.badLine == whole.badLine);
+    if (file.status == CandidateFile::Status::TooMany) {
         check(file.count == kMaxCandidates + 1);
         return 0;
     }
-    check(file.status == CandidateFile::Status::Ok);
-    check(file.count == expected.size());
-    check(file.lines.size() == expected.size());
-    for (int i = 0; i < expected.size(); ++i) {
-        check(file.lines.at(i) == decodeLegacyText(expected.at(i)));
-        // A record never holds a CR, and a non-empty record never decodes to nothing.
-        check(!expected.at(i).contains('\r'));
-        check(expected.at(i).isEmpty() || !file.lines.at(i).isEmpty());
-    }
+    using Status = CandidateFile::Status;
+    check(file.status == Status::Ok || file.status == Status::Undecodable);
+    check(file.status == Status::Ok ? file.lines.size() == file.count && file.badLine == 0
+                                    : file.lines.isEmpty() && file.badLine >= 1 && file.badLine <= file.count);
     for (int line : sampleLineNumbers(file.count))
         check(line >= 1 && line <= file.count);
+
+    int mark = 0;
+    if (const ListEncoding marked = markedEncoding(bytes, &mark); marked == ListEncoding::Utf16Le || marked == ListEncoding::Utf16Be) {
+        check(file.encoding == marked);
+        return 0; // its units are split by the same collector as bytes are
+    }
+    const QList<QByteArray> expected = splitRecords(bytes.mid(mark), kMaxCandidates + 1);
+    check(file.count == expected.size());
+    const bool utf8 = file.encoding != ListEncoding::Gbk;
+    check(utf8 == (mark > 0 ? file.encoding == ListEncoding::Utf8Bom : file.encoding == ListEncoding::Utf8));
+    if (file.status == Status::Undecodable) {
+        const QByteArray &bad = expected.at(file.badLine - 1);
+        check(utf8 ? !isValidUtf8(bad.constData(), bad.size()) : decodeLegacyText(bad).contains(QChar(0xFFFD)));
+        return 0;
+    }
+    for (int i = 0; i < expected.size(); ++i) {
+        // UTF-8 is kept exactly; GBK as the code page decodes it, never with a replacement character.
+        check(utf8 ? file.lines.at(i).toUtf8() == expected.at(i) : file.lines.at(i) == decodeLegacyText(expected.at(i)));
+        check(!file.lines.at(i).contains(QChar(0xFFFD)) || utf8);
+        check(!expected.at(i).contains('\r') && !expected.at(i).contains('\n'));
+    }
     return 0;
 }

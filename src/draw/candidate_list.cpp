@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -15,6 +17,19 @@
 
 namespace taviro {
 
+namespace {
+
+// Where the next line end (CR or LF) lies in units [from, size); size when none does.
+template <typename Unit>
+qsizetype nextLineEnd(const Unit *data, qsizetype from, qsizetype size)
+{
+    while (from < size && data[from] != '\r' && data[from] != '\n')
+        ++from;
+    return from;
+}
+
+} // namespace
+
 QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords)
 {
     QList<QByteArray> records;
@@ -22,15 +37,10 @@ QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords)
     const qsizetype size = bytes.size();
     qsizetype pos = 0;
     while (pos < size && (maxRecords < 0 || records.size() < maxRecords)) {
-        const void *cr = std::memchr(data + pos, '\r', static_cast<size_t>(size - pos));
-        if (!cr) {
-            records.append(bytes.mid(pos));
-            break;
-        }
-        const qsizetype end = static_cast<const char *>(cr) - data;
+        const qsizetype end = nextLineEnd(data, pos, size);
         records.append(bytes.mid(pos, end - pos));
         pos = end + 1;
-        if (pos < size && data[pos] == '\n')
+        if (end < size && data[end] == '\r' && pos < size && data[pos] == '\n')
             ++pos;
     }
     return records;
@@ -52,34 +62,41 @@ QVector<int> sampleLineNumbers(int count)
 
 namespace {
 
-// Splits a byte stream into records chunk by chunk, with the same rules as
-// splitRecords(), keeping the records' bytes only while they fit the limit.
+void appendUnits(QByteArray &text, const char *units, qsizetype n) { text.append(units, n); }
+void appendUnits(QString &text, const char16_t *units, qsizetype n)
+{
+    text.append(reinterpret_cast<const QChar *>(units), n);
+}
+
+// Splits a stream of units (bytes, or UTF-16 units) into records chunk by
+// chunk, with the same rules as splitRecords(), keeping the records' text
+// only while it fits the limit.
+template <typename Text, typename Unit>
 class RecordCollector
 {
 public:
-    void feed(const char *data, qsizetype len)
+    void feed(const Unit *data, qsizetype len)
     {
+        if (len == 0)
+            return;
         qsizetype i = 0;
         if (m_afterCr) {
             m_afterCr = false;
-            if (len > 0 && data[0] == '\n')
+            if (data[0] == '\n')
                 i = 1;
         }
         while (i < len && !full()) {
-            const void *cr = std::memchr(data + i, '\r', static_cast<size_t>(len - i));
-            if (!cr) {
-                addPart(data + i, len - i);
-                return;
-            }
-            const qsizetype end = static_cast<const char *>(cr) - data;
+            const qsizetype end = nextLineEnd(data, i, len);
             addPart(data + i, end - i);
+            if (end == len)
+                return;
             finishRecord();
             i = end + 1;
-            if (i < len) {
-                if (data[i] == '\n')
+            if (data[end] == '\r') {
+                if (i == len)
+                    m_afterCr = true; // a LF may open the next chunk
+                else if (data[i] == '\n')
                     ++i;
-            } else {
-                m_afterCr = true;
             }
         }
     }
@@ -94,42 +111,182 @@ public:
     bool full() const { return m_count > kMaxCandidates; }
     int count() const { return m_count; }
     bool tooLarge() const { return m_tooLarge; }
-    QList<QByteArray> takeRecords() { return std::move(m_records); }
+    QList<Text> takeRecords() { return std::move(m_records); }
 
 private:
-    void addPart(const char *data, qsizetype len)
+    void addPart(const Unit *data, qsizetype len)
     {
         m_open = true;
         if (m_tooLarge || len == 0)
             return;
-        if (m_storedBytes + m_current.size() + len > kMaxCandidateBytes) {
+        const qint64 bytes = len * qint64(sizeof(Unit));
+        if (m_storedBytes + m_current.size() * qint64(sizeof(Unit)) + bytes > kMaxCandidateBytes) {
             m_tooLarge = true;
             m_current.clear();
             m_records.clear();
             return;
         }
-        m_current.append(data, len);
+        appendUnits(m_current, data, len);
     }
 
     void finishRecord()
     {
         ++m_count;
         if (!m_tooLarge) {
-            m_storedBytes += m_current.size();
+            m_storedBytes += m_current.size() * qint64(sizeof(Unit));
             m_records.append(m_current);
         }
         m_current.clear();
         m_open = false;
     }
 
-    QList<QByteArray> m_records;
-    QByteArray m_current;
+    QList<Text> m_records;
+    Text m_current;
     qint64 m_storedBytes = 0;
     int m_count = 0;
     bool m_open = false;
     bool m_afterCr = false;
     bool m_tooLarge = false;
 };
+
+using ByteRecords = RecordCollector<QByteArray, char>;
+using Utf16Records = RecordCollector<QString, char16_t>;
+
+// Turns UTF-16 bytes of either order into units, across chunk ends. A byte
+// left over at the end is no unit: it becomes a lone surrogate, which the
+// decoding step refuses like any other broken unit.
+class Utf16Units
+{
+public:
+    explicit Utf16Units(bool bigEndian) : m_bigEndian(bigEndian) {}
+
+    template <typename Sink>
+    void convert(const char *bytes, qsizetype len, Sink &&sink)
+    {
+        m_units.clear();
+        for (qsizetype i = 0; i < len; ++i) {
+            if (m_pending < 0) {
+                m_pending = static_cast<unsigned char>(bytes[i]);
+                continue;
+            }
+            const auto second = static_cast<unsigned char>(bytes[i]);
+            m_units.push_back(static_cast<char16_t>(m_bigEndian ? m_pending << 8 | second : second << 8 | m_pending));
+            m_pending = -1;
+        }
+        sink(m_units.data(), qsizetype(m_units.size()));
+    }
+
+    template <typename Sink>
+    void finish(Sink &&sink)
+    {
+        if (m_pending < 0)
+            return;
+        const char16_t broken = 0xD800;
+        sink(&broken, 1);
+    }
+
+private:
+    bool m_bigEndian;
+    int m_pending = -1;
+    std::vector<char16_t> m_units;
+};
+
+// Reads the device to its end, or until the collector has counted enough to
+// refuse the list; `feed` hands each chunk on.
+template <typename Collector, typename Feed>
+bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed, QString &why)
+{
+    QByteArray chunk(qMax(1, chunkSize), Qt::Uninitialized);
+    while (!collector.full()) {
+        const qint64 got = device.read(chunk.data(), chunk.size());
+        if (got < 0) {
+            why = device.errorString();
+            return false;
+        }
+        if (got == 0)
+            break;
+        feed(chunk.constData(), got);
+    }
+    return true;
+}
+
+// The status of a collected list before its records are decoded.
+template <typename Collector>
+CandidateFile counted(const Collector &collector)
+{
+    CandidateFile result;
+    result.count = collector.count();
+    result.status = collector.full() ? CandidateFile::Status::TooMany
+        : collector.tooLarge()       ? CandidateFile::Status::TooLarge
+                                     : CandidateFile::Status::Ok;
+    return result;
+}
+
+void refuseLine(CandidateFile &result, int index)
+{
+    result.status = CandidateFile::Status::Undecodable;
+    result.badLine = index + 1;
+    result.lines.clear();
+}
+
+bool hasHighByte(const QByteArray &record)
+{
+    return std::any_of(record.cbegin(), record.cend(), [](char c) { return c & 0x80; });
+}
+
+// A UTF-8 lead byte of U+3000..U+9FFF, where CJK text lies; GBK names that
+// pass as UTF-8 almost always do so as two-byte (Greek, Cyrillic) sequences.
+bool hasUtf8Cjk(const QByteArray &record)
+{
+    return std::any_of(record.cbegin(), record.cend(), [](char c) { return quint8(c) >= 0xE3 && quint8(c) <= 0xE9; });
+}
+
+// Byte records without a UTF-16 mark: UTF-8 when marked, or when valid
+// throughout with some byte above 0x7F; else code page 936, which gives
+// nearly every byte sequence a text but marks what it cannot decode with
+// U+FFFD. A list whose lines are mostly Chinese UTF-8 but not all valid has
+// had lines of another encoding pasted in: decoding it as GBK would garble
+// every UTF-8 name, so its first line that is not UTF-8 is named instead.
+void decodeByteRecords(const QList<QByteArray> &records, bool marked, CandidateFile &result)
+{
+    int firstInvalid = -1, invalid = 0, chinese = 0;
+    bool beyondAscii = false;
+    for (int i = 0; i < records.size() && !marked; ++i) {
+        const QByteArray &record = records.at(i);
+        if (!isValidUtf8(record.constData(), record.size())) {
+            firstInvalid = firstInvalid < 0 ? i : firstInvalid;
+            ++invalid;
+        } else if (hasHighByte(record)) {
+            beyondAscii = true;
+            chinese += hasUtf8Cjk(record);
+        }
+    }
+    const bool utf8 = marked || (invalid == 0 && beyondAscii) || chinese > invalid;
+    result.encoding = marked ? ListEncoding::Utf8Bom : utf8 ? ListEncoding::Utf8 : ListEncoding::Gbk;
+    if (utf8 && invalid > 0)
+        return refuseLine(result, firstInvalid);
+    result.lines.reserve(records.size());
+    for (int i = 0; i < records.size(); ++i) {
+        const QByteArray &record = records.at(i);
+        if (utf8) {
+            if (marked && !isValidUtf8(record.constData(), record.size()))
+                return refuseLine(result, i);
+            result.lines.append(QString::fromUtf8(record));
+        } else {
+            result.lines.append(decodeLegacyText(record));
+            if (result.lines.constLast().contains(QChar(QChar::ReplacementCharacter)))
+                return refuseLine(result, i);
+        }
+    }
+}
+
+void decodeUtf16Records(QList<QString> records, CandidateFile &result)
+{
+    for (int i = 0; i < records.size(); ++i)
+        if (hasLoneSurrogate(records.at(i)))
+            return refuseLine(result, i);
+    result.lines = std::move(records);
+}
 
 CandidateFile unreadable(const QString &why)
 {
@@ -179,31 +336,35 @@ bool openRegularFile(const QString &path, QFile &file, QString &why)
 
 CandidateFile readCandidates(QIODevice &device, int chunkSize)
 {
-    RecordCollector collector;
-    QByteArray chunk(qMax(1, chunkSize), Qt::Uninitialized);
-    while (!collector.full()) {
-        const qint64 got = device.read(chunk.data(), chunk.size());
-        if (got < 0)
-            return unreadable(device.errorString());
-        if (got == 0)
-            break;
-        collector.feed(chunk.constData(), got);
-    }
-    collector.finish();
+    int markLength = 0;
+    const ListEncoding marked = markedEncoding(device.peek(3), &markLength);
+    if (markLength > 0 && device.skip(markLength) != markLength)
+        return unreadable(device.errorString());
+    QString why;
 
-    CandidateFile result;
-    result.count = collector.count();
-    if (collector.full()) {
-        result.status = CandidateFile::Status::TooMany;
-    } else if (collector.tooLarge()) {
-        result.status = CandidateFile::Status::TooLarge;
-    } else {
-        result.status = CandidateFile::Status::Ok;
-        const QList<QByteArray> records = collector.takeRecords();
-        result.lines.reserve(records.size());
-        for (const QByteArray &record : records)
-            result.lines.append(decodeLegacyText(record));
+    if (marked == ListEncoding::Utf16Le || marked == ListEncoding::Utf16Be) {
+        Utf16Records collector;
+        Utf16Units units(marked == ListEncoding::Utf16Be);
+        const auto sink = [&](const char16_t *data, qsizetype n) { collector.feed(data, n); };
+        if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { units.convert(data, n, sink); }, why))
+            return unreadable(why);
+        if (!collector.full())
+            units.finish(sink);
+        collector.finish();
+        CandidateFile result = counted(collector);
+        result.encoding = marked;
+        if (result.status == CandidateFile::Status::Ok)
+            decodeUtf16Records(collector.takeRecords(), result);
+        return result;
     }
+
+    ByteRecords collector;
+    if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { collector.feed(data, n); }, why))
+        return unreadable(why);
+    collector.finish();
+    CandidateFile result = counted(collector);
+    if (result.status == CandidateFile::Status::Ok)
+        decodeByteRecords(collector.takeRecords(), marked == ListEncoding::Utf8Bom, result);
     return result;
 }
 

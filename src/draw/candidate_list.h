@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text_encoding.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -24,21 +26,27 @@ struct CandidateFile
         Unreadable, // exists but could not be opened or read; `error` says why
         TooMany,    // more than kMaxCandidates records (count stops at kMaxCandidates + 1)
         TooLarge,   // within the line limit but more than kMaxCandidateBytes of text
+        Undecodable,// line `badLine` holds bytes that `encoding` cannot decode
     };
 
     Status status = Status::Missing;
     int count = 0;          // records found (capped at kMaxCandidates + 1)
     QStringList lines;      // decoded records, only when status == Ok
     QString error;          // a short reason, for Unreadable
+    ListEncoding encoding = ListEncoding::Gbk; // as recognised (Ok, Undecodable)
+    int badLine = 0;        // Undecodable: the first such line, from 1
 };
 
-// Splits raw bytes into records: CR LF or a lone CR ends a line, a lone LF is
-// an ordinary character, and a line end at the very end starts no record.
-// Stops after `maxRecords` records when maxRecords >= 0.
+// Splits raw bytes into records: CR LF, a lone CR and a lone LF each end a
+// line, and a line end at the very end starts no record. Stops after
+// `maxRecords` records when maxRecords >= 0.
 QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords = -1);
 
 // Reads candidate records from an open device, `chunkSize` bytes at a time
-// (the record rules do not depend on where the chunks end).
+// (the record rules do not depend on where the chunks end). The encoding is
+// recognised from the bytes: a UTF-8 or UTF-16 byte-order mark (never part of
+// the first record), else UTF-8 when every byte fits UTF-8 and one is above
+// 0x7F, else code page 936. Line ends are the same in each.
 CandidateFile readCandidates(QIODevice &device, int chunkSize = 1 << 20);
 
 // Reads the candidate file at `path`. Never blocks on a named pipe and never

@@ -13,6 +13,7 @@ inline QString tooFew() { return QStringLiteral("记录起码需要两条以上�
 inline QString tooMany() { return QStringLiteral("记录总数不要超过10000条！"); }
 QString unreadable(const QString &reason);
 QString tooLarge();
+QString undecodable(int line);
 inline QString exhausted() { return QStringLiteral("都抽完了，一个不剩了！！！！！"); }
 inline QString countTooLarge() { return QStringLiteral("抽取的人数不能多于候选人数！[开始]"); }
 inline QString randomRefused() { return QStringLiteral("抽取的人数不能多于候选人数！[随即函数]"); }

@@ -51,7 +51,8 @@ InitResult DrawSession::initialise(const QString &candidateFilePath)
     CandidateFile file = readCandidateFile(candidateFilePath);
     result.count = file.count;
     using Status = CandidateFile::Status;
-    const bool counted = file.status == Status::Ok || file.status == Status::TooLarge;
+    const bool counted = file.status == Status::Ok || file.status == Status::TooLarge
+        || file.status == Status::Undecodable;
     if (file.status == Status::Missing) {
         result.kind = InitResult::Kind::Missing;
         result.message = msg::missingFile();
@@ -67,6 +68,9 @@ InitResult DrawSession::initialise(const QString &candidateFilePath)
     } else if (file.status == Status::TooLarge) {
         result.kind = InitResult::Kind::TooLarge;
         result.message = msg::tooLarge();
+    } else if (file.status == Status::Undecodable) {
+        result.kind = InitResult::Kind::Undecodable;
+        result.message = msg::undecodable(file.badLine);
     } else {
         const int n = file.count;
         QVector<int> order = m_randomiser.genRndArray(n, n);
@@ -76,6 +80,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath)
             return result;
         }
         m_candidates = std::move(file.lines);
+        m_encoding = file.encoding;
         m_rollNames.clear();
         for (int line : sampleLineNumbers(n))
             m_rollNames.append(m_candidates.at(line - 1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results_log.h"
+#include "text_encoding.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,7 +39,7 @@ private:
 
 struct InitResult
 {
-    enum class Kind { Ready, Missing, TooFew, TooMany, Unreadable, TooLarge, AlreadyInitialised };
+    enum class Kind { Ready, Missing, TooFew, TooMany, Unreadable, TooLarge, Undecodable, AlreadyInitialised };
     Kind kind = Kind::Missing;
     int count = 0;   // records found (Ready, TooFew, TooMany)
     QString message; // the box to show; empty for Ready and AlreadyInitialised
@@ -97,6 +98,9 @@ public:
     RoundState roundState() const { return m_state; }
     bool isInitialised() const { return m_state != RoundState::NotInitialised; }
     const ResultsLog &log() const { return m_log; }
+    // How the list was written, recognised at initialise; the results are
+    // written to suit it.
+    ListEncoding listEncoding() const { return m_encoding; }
 
     // DrawState, 1-based values as the names say; read-only views for tests.
     int remainingCount() const { return m_remaining; }
@@ -116,6 +120,7 @@ private:
     DrawRandomiser &m_randomiser;
     RoundState m_state = RoundState::NotInitialised;
     QStringList m_candidates;
+    ListEncoding m_encoding = ListEncoding::Gbk;
     int m_remaining = 0;
     int m_perRound = 0;
     QVector<int> m_drawOrder;

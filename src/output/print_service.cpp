@@ -2,9 +2,9 @@
 
 namespace taviro {
 
-SaveOutcome printResults(const QString &logText, const QString &folder, PrintService &printer)
+SaveOutcome printResults(const QString &logText, ListEncoding list, const QString &folder, PrintService &printer)
 {
-    SaveOutcome outcome = saveResults(logText, folder);
+    SaveOutcome outcome = saveResults(logText, list, folder);
     if (outcome.ok)
         printer.printFile(outcome.path);
     return outcome;

@@ -22,6 +22,6 @@ PrintService &systemPrintService();
 // Print: writes the results file exactly as saveResults does, then hands it
 // to `printer`. When the write fails nothing is printed and the outcome says
 // why (the same failure as a save); a success shows nothing.
-SaveOutcome printResults(const QString &logText, const QString &folder, PrintService &printer);
+SaveOutcome printResults(const QString &logText, ListEncoding list, const QString &folder, PrintService &printer);
 
 } // namespace taviro

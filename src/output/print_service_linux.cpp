@@ -1,9 +1,10 @@
-// Printing on Linux: the results file, read back and decoded, is laid out in
-// a Chinese font and sent to the default CUPS printer through QtPrintSupport.
+// Printing on Linux: the results file, read back and decoded (GBK, or UTF-8
+// after its mark), is laid out in a Chinese font and sent to the default CUPS
+// printer through QtPrintSupport.
 // No dialog, no window; without a printer or a running service nothing
 // happens.
 #include "print_service.h"
-#include "draw/legacy_text.h"
+#include "draw/text_encoding.h"
 #include "text_pages.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ public:
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return;
-        const QString text = decodeLegacyText(file.readAll());
+        const QString text = decodeWrittenText(file.readAll());
         file.close();
 
         const QPrinterInfo target = QPrinterInfo::defaultPrinter();

@@ -24,7 +24,7 @@ QString RecoveryFile::begin(const QDateTime &initialisedAt)
     return check.ok ? QString() : folderRefusesResultsMessage(check);
 }
 
-QString RecoveryFile::keep(const QString &logText)
+QString RecoveryFile::keep(const QString &logText, ListEncoding list)
 {
     if (m_baseName.isEmpty())
         return {};
@@ -32,7 +32,7 @@ QString RecoveryFile::keep(const QString &logText)
     // left behind, even one initialised in the same second, is never replaced.
     if (m_written.isEmpty())
         m_path = firstFreePath();
-    const QByteArray bytes = encodeResults(logText);
+    const QByteArray bytes = encodeResults(logText, list);
     const SaveOutcome outcome = writeFileAtomically(m_path, bytes);
     if (outcome.ok) {
         m_written = bytes;

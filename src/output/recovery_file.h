@@ -26,7 +26,7 @@ public:
     // Writes the log's bytes exactly as Save would write them. The draw never
     // waits on the outcome: the result is the message to show, which is empty
     // unless this is the first failure since the last successful write.
-    QString keep(const QString &logText);
+    QString keep(const QString &logText, ListEncoding list);
 
     // Save or Print has written the results file. The log only grows within
     // a run, so whatever this run's copy holds, the results file holds it too:

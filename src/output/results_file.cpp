@@ -1,5 +1,4 @@
 #include "results_file.h"
-#include "draw/legacy_text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -66,9 +65,9 @@ QString resultsFilePath(const QString &folder)
     return QDir(folder).filePath(resultsFileName());
 }
 
-QByteArray encodeResults(const QString &logText)
+QByteArray encodeResults(const QString &logText, ListEncoding list)
 {
-    return encodeLegacyText(logText + QStringLiteral("\r\n"));
+    return encodeWrittenText(logText + QStringLiteral("\r\n"), list);
 }
 
 bool writeAllBytes(QIODevice &file, const QByteArray &bytes)
@@ -76,14 +75,14 @@ bool writeAllBytes(QIODevice &file, const QByteArray &bytes)
     return file.write(bytes) == bytes.size();
 }
 
-SaveOutcome saveResults(const QString &logText, const QString &folder)
+SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder)
 {
-    return saveResults(logText, folder, writeAllBytes);
+    return saveResults(logText, list, folder, writeAllBytes);
 }
 
-SaveOutcome saveResults(const QString &logText, const QString &folder, const ResultsWriter &writer)
+SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder, const ResultsWriter &writer)
 {
-    return writeFileAtomically(resultsFilePath(folder), encodeResults(logText), writer);
+    return writeFileAtomically(resultsFilePath(folder), encodeResults(logText, list), writer);
 }
 
 SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, const ResultsWriter &writer)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "draw/text_encoding.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,10 +15,11 @@ namespace taviro {
 QString resultsFileName(); // "摇号结果.txt"
 QString resultsFilePath(const QString &folder);
 
-// The exact bytes of the results file for a log text: the text, one CR LF,
-// in GBK without a byte-order mark. A replacement character (an undecodable
-// byte of the candidate file) is written as "?", so encoding never fails.
-QByteArray encodeResults(const QString &logText);
+// The exact bytes of the results file for a log text drawn from a list in
+// `list`'s encoding: the text and one CR LF, in GBK without a byte-order mark
+// for a GBK or ASCII list, in UTF-8 with a mark for a Unicode list, so that
+// every character of every name is kept.
+QByteArray encodeResults(const QString &logText, ListEncoding list);
 
 struct SaveOutcome
 {
@@ -27,13 +30,14 @@ struct SaveOutcome
 
 // Writes the results file atomically: either the new file stands complete
 // or the previous one is untouched.
-SaveOutcome saveResults(const QString &logText, const QString &folder);
+SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder);
 
 // The step that puts the bytes into the open temporary file; false when it
 // failed. saveResults uses writeAllBytes; tests pass a writer that fails.
 using ResultsWriter = std::function<bool(QIODevice &file, const QByteArray &bytes)>;
 bool writeAllBytes(QIODevice &file, const QByteArray &bytes);
-SaveOutcome saveResults(const QString &logText, const QString &folder, const ResultsWriter &writer);
+SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder,
+                        const ResultsWriter &writer);
 
 // Replaces the file at `path` with `bytes` through a temporary file that is
 // flushed to the disk before it takes the file's name, so that at every

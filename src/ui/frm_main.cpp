@@ -183,6 +183,7 @@ void FrmMain::cmdInitClick()
     case InitResult::Kind::TooMany:
     case InitResult::Kind::Unreadable:
     case InitResult::Kind::TooLarge:
+    case InitResult::Kind::Undecodable:
         inform(result.message);
         break;
     }
@@ -225,7 +226,7 @@ void FrmMain::startRound()
         break;
     case StartResult::Kind::LastGroup: {
         // On disk before anyone sees the winners.
-        const QString unsafe = m_recovery.keep(m_session.log().text());
+        const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding());
         appendToResults(result.appendedLog);
         inform(result.message);
         moveResultsCaretToEnd();
@@ -261,7 +262,7 @@ void FrmMain::timer2Timer()
 {
     m_timer2->stop();
     const RevealResult result = m_session.reveal();
-    const QString unsafe = m_recovery.keep(m_session.log().text());
+    const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding());
     m_lblRoll->setText(result.label);
     appendToResults(result.appendedLog);
     moveResultsCaretToEnd();
@@ -272,7 +273,7 @@ void FrmMain::timer2Timer()
 void FrmMain::cmdSaveClick()
 {
     const QString text = m_session.log().text();
-    const SaveOutcome outcome = saveResults(text, m_services.appFolder);
+    const SaveOutcome outcome = saveResults(text, m_session.listEncoding(), m_services.appFolder);
     if (outcome.ok)
         m_recovery.resultsSaved();
     inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
@@ -281,7 +282,7 @@ void FrmMain::cmdSaveClick()
 void FrmMain::cmdPrintClick()
 {
     const QString text = m_session.log().text();
-    const SaveOutcome outcome = printResults(text, m_services.appFolder, *m_services.printer);
+    const SaveOutcome outcome = printResults(text, m_session.listEncoding(), m_services.appFolder, *m_services.printer);
     if (outcome.ok)
         m_recovery.resultsSaved();
     else

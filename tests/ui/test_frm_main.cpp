@@ -6,6 +6,7 @@
 #include "draw/draw_random.h"
 #include "output/recovery_file.h"
 #include "output/results_file.h"
+#include "output/text_pages.h"
 #include "ui/twips.h"
 #include "ui/window_sizing.h"
 
@@ -19,6 +20,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextLayout>
 #include <QTimer>
 #include <QWindow>
 
@@ -54,7 +56,7 @@ class TestFrmMain : public QObject
     bool rolling() const { return f->window->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive(); }
     void click(const QString &name, QPoint at = QPoint(4, 4)) { QTest::mouseClick(w(name), Qt::LeftButton, {}, at); }
     QStringList copies() const { return QDir(f->folder.path()).entryList({QStringLiteral("摇号结果_自动保存_*.txt")}); }
-    QByteArray saveBytes() { return taviro::encodeResults(f->session().log().text()); }
+    QByteArray saveBytes() { return taviro::encodeResults(f->session().log().text(), f->session().listEncoding()); }
     auto drawState() const // what Save, Print, or a key under a modal box must leave as it was
     {
         const taviro::DrawSession &s = f->session();
@@ -270,12 +272,40 @@ private slots:
         QCOMPARE(f->printer.handed, !save && !blocked ? QList<QByteArray>{bytes} : QList<QByteArray>());
         QCOMPARE(copies().size(), int(blocked));
         if (blocked) {
-            QCOMPARE(f->boxes.shown[0].text, taviro::saveFailedMessage(taviro::saveResults(f->session().log().text(), f->folder.path())));
+            QCOMPARE(f->boxes.shown[0].text, taviro::saveFailedMessage(taviro::saveResults(f->session().log().text(), taviro::ListEncoding::Gbk, f->folder.path())));
             return;
         }
         QCOMPARE(f->boxes.shown.value(0).text, save ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt") : QString());
         QCOMPARE(atBox, save ? bytes : QByteArray());
         QCOMPARE(readAll(path), bytes);
+    }
+
+    // A UTF-8 list with LF line ends, as today's editors write it: names beyond GBK (CJK Extension A and B) are
+    // drawn with real glyphs, never a box or half a surrogate pair, on screen and in print, and saved in UTF-8.
+    void unicodeList()
+    {
+        const QStringList names{"刘䶮", "𠮷田", "𪚥"};
+        QFile list(QDir(f->folder.path()).filePath("bonus.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write(names.join('\n').toUtf8() + '\n') > 0);
+        list.close();
+        click("Cmd_Init");
+        QCOMPARE(roll()->text(), "共3条数据！");
+        round(3); // the scripted reveal reverses the round
+        click("Cmd_Save");
+        QCOMPARE(readAll(taviro::resultsFilePath(f->folder.path())),
+                 "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t𪚥\r\n[2]:\t𠮷田\r\n[3]:\t刘䶮\r\n").toUtf8());
+        QCOMPARE(results()->toPlainText(), "摇号结果\n\n[1]:\t𪚥\n[2]:\t𠮷田\n[3]:\t刘䶮");
+        for (const QFont &font : {roll()->font(), results()->font(), taviro::resultsPrintFont()}) {
+            QTextLayout layout(names.join(""), font);
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            int glyphs = 0;
+            for (const QGlyphRun &run : layout.glyphRuns())
+                for (quint32 glyph : run.glyphIndexes())
+                    glyphs += glyph != 0 ? 1 : -100; // glyph 0 is the font's box for a missing character
+            QVERIFY2(glyphs == 5, qPrintable(font.family())); // one per character, a pair being one
+        }
     }
 
     // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
