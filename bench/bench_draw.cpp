@@ -8,6 +8,7 @@
 #include "output/recovery_file.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -117,6 +118,33 @@ int main(int argc, char **argv)
                                 [&] { g_sink += session->initialise(path).count; });
     row("initialise, 10000 lines (with the draw order)", init);
 
+    // The same 10000 Chinese names as GBK (CR LF, as Notepad's ANSI) and as UTF-8 (LF, as editors write it today).
+    const QString gbkPath = dir.filePath("gbk/bonus.txt"), utf8Path = dir.filePath("utf8/bonus.txt");
+    {
+        QByteArray gbk, utf8;
+        for (int k = 1; k <= 10000; ++k) {
+            const QString name = QStringLiteral("候选人%1号").arg(k);
+            gbk += encodeWrittenText(name + "\r\n", ListEncoding::Gbk);
+            utf8 += (name + '\n').toUtf8();
+        }
+        QFile g(gbkPath), u(utf8Path);
+        if (!QDir(dir.path()).mkpath("gbk") || !QDir(dir.path()).mkpath("utf8") || !g.open(QIODevice::WriteOnly)
+            || !u.open(QIODevice::WriteOnly) || g.write(gbk) != gbk.size() || u.write(utf8) != utf8.size())
+            return 1;
+    }
+    auto initialiseOf = [&](const QString &list) {
+        return measure([&] { session = std::make_unique<DrawSession>(randomiser); },
+                       [&] { g_sink += session->initialise(list).count; });
+    };
+    const Figure readGbk = measure({}, [&] { g_sink += readCandidateFile(gbkPath).count; });
+    row("reading 10000 Chinese names in GBK", readGbk);
+    const Figure readUtf8 = measure({}, [&] { g_sink += readCandidateFile(utf8Path).count; });
+    row("reading 10000 Chinese names in UTF-8", readUtf8);
+    const Figure initGbk = initialiseOf(gbkPath);
+    row("initialise, 10000 Chinese names in GBK, CR LF", initGbk);
+    const Figure initUtf8 = initialiseOf(utf8Path);
+    row("initialise, 10000 Chinese names in UTF-8, LF", initUtf8);
+
     const Figure start = measure(
         [&] {
             session = std::make_unique<DrawSession>(randomiser);
@@ -165,5 +193,7 @@ int main(int argc, char **argv)
     std::printf("\nratio GenRndArray(10000, 10000) / floor       %6.2f\n", gen10000.median / floor.median);
     std::printf("ratio reveal 10000 / reveal 1000              %6.2f\n", reveal10000.median / reveal1000.median);
     std::printf("ratio last group 5000 / last group 500        %6.2f\n", last5000.median / last500.median);
+    std::printf("ratio initialise UTF-8 / GBK                  %6.2f (reading alone %.2f)\n", initUtf8.median / initGbk.median,
+                readUtf8.median / readGbk.median);
     return g_sink == -1;
 }
