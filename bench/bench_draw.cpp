@@ -2,9 +2,11 @@
 // and of the recovery copy written after every round.
 //   taviro_bench [runs]   (default 15 runs per figure)
 
+#include "app/verify.h"
 #include "draw/candidate_list.h"
 #include "draw/draw_random.h"
-#include "draw/draw_session.h"
+#include "draw/seeded_randomiser.h"
+#include "output/draw_files.h"
 #include "output/recovery_file.h"
 
 #include <QCoreApplication>
@@ -81,25 +83,23 @@ int main(int argc, char **argv)
             return 1;
     }
 
-    ClockRandom &rng = ClockRandom::shared();
-    ClockRandomiser randomiser(rng);
+    const DrawSeed seed = DrawSeed::system();
+    SeededRandomiser randomiser(seed);
+    DrawStream stream(seed.key(), 0);
     std::printf("taviro_bench: median and minimum of %d runs, milliseconds\n\n", g_runs);
     std::printf("%-52s %10s %10s\n", "", "median", "min");
 
-    const Figure gen10 = measure({}, [&] { g_sink += GenRndArray(10, 1, rng).size(); });
+    const Figure gen10 = measure({}, [&] { g_sink += GenRndArray(10, 1, stream).size(); });
     row("GenRndArray(10, 1)", gen10);
-    const Figure gen10000 = measure({}, [&] { g_sink += GenRndArray(10000, 10000, rng).size(); });
+    const Figure gen10000 = measure({}, [&] { g_sink += GenRndArray(10000, 10000, stream).size(); });
     row("GenRndArray(10000, 10000)", gen10000);
-    ClockRandom constantClock(0x243F6A8885A308D3ULL, 1700000000LL * 1000000000LL);
-    const Figure floor = measure({}, [&] { g_sink += GenRndArray(10000, 10000, constantClock).size(); });
-    row("  floor: same swap steps, constant clock", floor);
 
     std::unique_ptr<DrawSession> session;
     auto revealOf = [&](int winners) {
         return measure(
             [&] {
                 session = std::make_unique<DrawSession>(randomiser);
-                session->initialise(path);
+                session->initialise(path, seed);
                 session->start(QString::number(winners));
                 session->stop();
             },
@@ -115,7 +115,7 @@ int main(int argc, char **argv)
     const Figure read = measure({}, [&] { g_sink += readCandidateFile(path).count; });
     row("reading bonus.txt, 10000 lines", read);
     const Figure init = measure([&] { session = std::make_unique<DrawSession>(randomiser); },
-                                [&] { g_sink += session->initialise(path).count; });
+                                [&] { g_sink += session->initialise(path, seed).count; });
     row("initialise, 10000 lines (with the draw order)", init);
 
     // The same 10000 Chinese names as GBK (CR LF, as Notepad's ANSI) and as UTF-8 (LF, as editors write it today).
@@ -134,7 +134,7 @@ int main(int argc, char **argv)
     }
     auto initialiseOf = [&](const QString &list) {
         return measure([&] { session = std::make_unique<DrawSession>(randomiser); },
-                       [&] { g_sink += session->initialise(list).count; });
+                       [&] { g_sink += session->initialise(list, seed).count; });
     };
     const Figure readGbk = measure({}, [&] { g_sink += readCandidateFile(gbkPath).count; });
     row("reading 10000 Chinese names in GBK", readGbk);
@@ -148,7 +148,7 @@ int main(int argc, char **argv)
     const Figure start = measure(
         [&] {
             session = std::make_unique<DrawSession>(randomiser);
-            session->initialise(path);
+            session->initialise(path, seed);
         },
         [&] { g_sink += int(session->start("10000").kind); });
     row("start of 10000 winners on 10000 candidates", start);
@@ -157,7 +157,7 @@ int main(int argc, char **argv)
         return measure(
             [&] {
                 session = std::make_unique<DrawSession>(randomiser);
-                session->initialise(path);
+                session->initialise(path, seed);
                 session->start(QString::number(10000 - left));
                 session->stop();
                 session->reveal();
@@ -190,8 +190,26 @@ int main(int argc, char **argv)
         + QByteArray::number(QFileInfo(recovery.path()).size() / 1024) + " KB";
     row(copyRow.constData(), copy);
 
-    std::printf("\nratio GenRndArray(10000, 10000) / floor       %6.2f\n", gen10000.median / floor.median);
-    std::printf("ratio reveal 10000 / reveal 1000              %6.2f\n", reveal10000.median / reveal1000.median);
+    // A 10000-winner draw of 100 rounds saved with its record, then checked as `taviro --verify` does.
+    session = std::make_unique<DrawSession>(randomiser);
+    session->initialise(path, seed);
+    for (int round = 0; round < 100; ++round) {
+        session->start("100");
+        session->stop();
+        session->reveal();
+    }
+    DrawRecord record;
+    record.program = QStringLiteral("Taviro bench");
+    record.list = session->listFacts();
+    record.seed = seed;
+    record.generator = generatorName();
+    record.rounds = session->rounds();
+    if (!DrawFiles(dir.path()).save(session->log().text(), session->listFacts().encoding, &record).ok)
+        return 1;
+    const Figure verify = measure({}, [&] { g_sink += verifyRecord(dir.filePath(recordFileName())).status; });
+    row("verify of a 10000-winner record (100 rounds)", verify);
+
+    std::printf("\nratio reveal 10000 / reveal 1000              %6.2f\n", reveal10000.median / reveal1000.median);
     std::printf("ratio last group 5000 / last group 500        %6.2f\n", last5000.median / last500.median);
     std::printf("ratio initialise UTF-8 / GBK                  %6.2f (reading alone %.2f)\n", initUtf8.median / initGbk.median,
                 readUtf8.median / readGbk.median);

@@ -1,8 +1,9 @@
 #include "app/console.h"
 #include "app/frm_about.h"
 #include "app/working_folder.h"
-#include "draw/draw_random.h"
-#include "draw/draw_session.h"
+#include "app/first_window.h"
+#include "app/verify.h"
+#include "draw/seeded_randomiser.h"
 #include "output/print_service.h"
 #include "ui/compact_style.h"
 #include "ui/form_layout.h"
@@ -13,8 +14,10 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QScreen>
 #include <QTimer>
@@ -44,6 +47,13 @@ bool displayMissing(const taviro::CommandLine &command)
     Q_UNUSED(command);
     return false;
 #endif
+}
+
+taviro::WorkingFolder workingFolder(const taviro::CommandLine &command)
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    return taviro::decideWorkingFolder(command, programFolder, QFileInfo(programFolder).isWritable(),
+                                       QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
 // The largest factor up to `scale` at which the laid-out window fits the
@@ -78,6 +88,21 @@ int main(int argc, char *argv[])
     case taviro::CommandLine::Action::Refuse:
         taviro::tellUser(command.text, true);
         return 2;
+    case taviro::CommandLine::Action::Fingerprint:
+    case taviro::CommandLine::Action::Verify: {
+        // Answered without a window, so they work without a display.
+        QCoreApplication core(argc, argv);
+        taviro::Verdict verdict;
+        if (command.action == taviro::CommandLine::Action::Verify) {
+            verdict = taviro::verifyRecord(command.file, command.list);
+        } else {
+            const QString folder = workingFolder(command).path;
+            verdict = taviro::fingerprintOf(command.file.isEmpty() ? QDir(folder).filePath(QStringLiteral("bonus.txt"))
+                                                                   : command.file);
+        }
+        taviro::tellUser(verdict.sentence + QLatin1Char('\n'), verdict.status != 0);
+        return verdict.status;
+    }
     }
     if (displayMissing(command)) {
         complain(QStringLiteral("no display found (DISPLAY is not set); start it on a desktop"));
@@ -119,15 +144,30 @@ int main(int argc, char *argv[])
     taviro::useCompactStyle();
 
     // The working folder is decided here, once; the window only uses it.
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    const taviro::WorkingFolder folder = taviro::decideWorkingFolder(
-        command, programFolder, QFileInfo(programFolder).isWritable(),
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const taviro::WorkingFolder folder = workingFolder(command);
     const QString folderProblem = taviro::makeWorkingFolder(folder.path);
 
-    taviro::ClockRandomiser randomiser(taviro::ClockRandom::shared());
+    // One running copy per folder: a second would overwrite the first one's
+    // results. A lock left by a killed copy is stale and taken over.
+    QLockFile lock(QDir(folder.path).filePath(QStringLiteral(".taviro.lock")));
+    lock.setStaleLockTime(0); // stale only when its process is gone, however old
+    if (folderProblem.isEmpty() && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+        qint64 pid = 0;
+        QString host, application;
+        lock.getLockInfo(&pid, &host, &application);
+        const bool raised = taviro::bringFirstWindowForward(pid);
+        taviro::standardMessageBoxes().inform(
+            nullptr,
+            QStringLiteral("这个文件夹里已经有一个Taviro在运行%1，请使用那个窗口。\n同一个文件夹里同时运行两个，"
+                           "会互相覆盖摇号结果。\n\n文件夹：%2")
+                .arg(raised ? QStringLiteral("（已经把它放到最前面）") : QString(), QDir::toNativeSeparators(folder.path)),
+            QString::fromUtf8(taviro::kVersion.title));
+        return 0;
+    }
+
+    taviro::SeededRandomiser randomiser;
     taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser, folder.path,
-                            folder.named});
+                            folder.named, taviro::DrawSeed::publicText(command.seed)});
     // The main window's own icon, not the application's: the About window has none.
     window.setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
     taviro::connectAboutWindow(window);

@@ -90,6 +90,20 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
                                    QStringLiteral("Draws the window <factor> times larger, from 1 to 4 (e.g. 1.5)."),
                                    QStringLiteral("factor"));
     parser.addOption(scale);
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Draws from the public seed <text> (for example numbers called out by "
+                                                 "the audience) instead of a system seed, so anyone can repeat the draw."),
+                                  QStringLiteral("text"));
+    parser.addOption(seed);
+    const QCommandLineOption fingerprint(QStringLiteral("fingerprint"),
+                                         QStringLiteral("Prints the fingerprint (SHA-256) of the list PATH, or of "
+                                                        "bonus.txt in the working folder, and exits."));
+    parser.addOption(fingerprint);
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("taviro --verify 摇号记录.txt [LIST]: repeats the draw from its record "
+                                                   "and list, checks the results beside it, and exits (0 all match, "
+                                                   "1 something differs, 2 the record cannot be read)."));
+    parser.addOption(verify);
     parser.addPositionalArgument(QStringLiteral("PATH"),
                                  QStringLiteral("The working folder, or a file in it. Without it: the program's own "
                                                 "folder, or Documents/Taviro for an installed copy."),
@@ -122,6 +136,19 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         line.scale = QByteArray::number(factor);
     }
     const QStringList paths = parser.positionalArguments();
+    if (parser.isSet(verify)) {
+        if (paths.isEmpty() || paths.size() > 2)
+            return refuse(QStringLiteral("--verify takes the record and, if it is not beside it, the list"));
+        line.action = CommandLine::Action::Verify;
+        line.file = paths.first();
+        line.list = paths.value(1);
+        return line;
+    }
+    if (parser.isSet(seed)) {
+        line.seed = parser.value(seed).trimmed();
+        if (line.seed.isEmpty() || line.seed.contains(QLatin1Char('\n')) || line.seed.contains(QLatin1Char('\r')))
+            return refuse(QStringLiteral("the seed must be one line of text"));
+    }
     if (paths.size() > 1)
         return refuse(QStringLiteral("only one PATH may be given, not %1").arg(paths.size()));
     if (!paths.isEmpty()) {
@@ -130,7 +157,11 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
             return refuse(QStringLiteral("'%1' does not exist").arg(paths.first()));
         // A file names the folder it is in, so "Open with" on bonus.txt works.
         line.folder = QDir::cleanPath(given.isDir() ? given.absoluteFilePath() : given.absolutePath());
+        if (!given.isDir())
+            line.file = QDir::cleanPath(given.absoluteFilePath());
     }
+    if (parser.isSet(fingerprint))
+        line.action = CommandLine::Action::Fingerprint;
     return line;
 }
 

@@ -6,12 +6,16 @@
 
 namespace taviro {
 
-// What `taviro [--scale F] [PATH]` asks for.
+// What `taviro [--scale F] [--seed TEXT] [PATH]`, `taviro --fingerprint
+// [LIST]` or `taviro --verify RECORD [LIST]` asks for.
 struct CommandLine
 {
-    enum class Action { Run, Help, Version, Refuse };
+    enum class Action { Run, Help, Version, Refuse, Fingerprint, Verify };
     Action action = Action::Run;
     QString folder;   // the working folder PATH names; empty without PATH
+    QString file;     // Fingerprint: the list PATH names (empty: bonus.txt in the working folder); Verify: the record
+    QString list;     // Verify: the list given after the record; empty when none is
+    QString seed;     // the public seed; empty without --seed
     QByteArray scale; // the factor for QT_SCALE_FACTOR; empty without --scale
     QString text;     // the help or version text, or the one line that refuses
     QStringList qtOptions; // Qt's own options that were given ("platform", "reverse", ...), left to Qt

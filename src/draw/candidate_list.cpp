@@ -1,6 +1,7 @@
 #include "candidate_list.h"
 #include "legacy_text.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -193,8 +194,20 @@ private:
 
 // Reads the device to its end, or until the collector has counted enough to
 // refuse the list; `feed` hands each chunk on.
+// The list's bytes as they are read: their number and their SHA-256.
+struct Fingerprint
+{
+    QCryptographicHash hash{QCryptographicHash::Sha256};
+    qint64 size = 0;
+    void add(const char *data, qint64 n)
+    {
+        hash.addData(QByteArrayView(data, n));
+        size += n;
+    }
+};
+
 template <typename Collector, typename Feed>
-bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed, QString &why)
+bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed, Fingerprint &print, QString &why)
 {
     QByteArray chunk(qMax(1, chunkSize), Qt::Uninitialized);
     while (!collector.full()) {
@@ -205,6 +218,7 @@ bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed
         }
         if (got == 0)
             break;
+        print.add(chunk.constData(), got);
         feed(chunk.constData(), got);
     }
     return true;
@@ -212,9 +226,11 @@ bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed
 
 // The status of a collected list before its records are decoded.
 template <typename Collector>
-CandidateFile counted(const Collector &collector)
+CandidateFile counted(const Collector &collector, const Fingerprint &print)
 {
     CandidateFile result;
+    result.size = print.size;
+    result.sha256 = print.hash.result();
     result.count = collector.count();
     result.status = collector.full() ? CandidateFile::Status::TooMany
         : collector.tooLarge()       ? CandidateFile::Status::TooLarge
@@ -337,21 +353,25 @@ bool openRegularFile(const QString &path, QFile &file, QString &why)
 CandidateFile readCandidates(QIODevice &device, int chunkSize)
 {
     int markLength = 0;
-    const ListEncoding marked = markedEncoding(device.peek(3), &markLength);
+    const QByteArray start = device.peek(3);
+    const ListEncoding marked = markedEncoding(start, &markLength);
     if (markLength > 0 && device.skip(markLength) != markLength)
         return unreadable(device.errorString());
+    Fingerprint print;
+    print.add(start.constData(), markLength);
     QString why;
 
     if (marked == ListEncoding::Utf16Le || marked == ListEncoding::Utf16Be) {
         Utf16Records collector;
         Utf16Units units(marked == ListEncoding::Utf16Be);
         const auto sink = [&](const char16_t *data, qsizetype n) { collector.feed(data, n); };
-        if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { units.convert(data, n, sink); }, why))
+        if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { units.convert(data, n, sink); },
+                     print, why))
             return unreadable(why);
         if (!collector.full())
             units.finish(sink);
         collector.finish();
-        CandidateFile result = counted(collector);
+        CandidateFile result = counted(collector, print);
         result.encoding = marked;
         if (result.status == CandidateFile::Status::Ok)
             decodeUtf16Records(collector.takeRecords(), result);
@@ -359,10 +379,10 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize)
     }
 
     ByteRecords collector;
-    if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { collector.feed(data, n); }, why))
+    if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { collector.feed(data, n); }, print, why))
         return unreadable(why);
     collector.finish();
-    CandidateFile result = counted(collector);
+    CandidateFile result = counted(collector, print);
     if (result.status == CandidateFile::Status::Ok)
         decodeByteRecords(collector.takeRecords(), marked == ListEncoding::Utf8Bom, result);
     return result;

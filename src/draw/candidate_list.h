@@ -35,6 +35,8 @@ struct CandidateFile
     QString error;          // a short reason, for Unreadable
     ListEncoding encoding = ListEncoding::Gbk; // as recognised (Ok, Undecodable)
     int badLine = 0;        // Undecodable: the first such line, from 1
+    qint64 size = 0;        // the bytes read, and their SHA-256: the whole
+    QByteArray sha256;      // file unless counting stopped (TooMany)
 };
 
 // Splits raw bytes into records: CR LF, a lone CR and a lone LF each end a

@@ -2,31 +2,12 @@
 
 #include "candidate_list.h"
 #include "draw_messages.h"
-#include "draw_random.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
 namespace taviro {
-
-ClockRandomiser::ClockRandomiser(RandomSource &rng)
-    : m_rng(rng)
-{
-}
-
-QVector<int> ClockRandomiser::genRndArray(int myNum, int neededNum)
-{
-    return GenRndArray(myNum, neededNum, m_rng);
-}
-
-void ClockRandomiser::reshuffle(QStringList &picks)
-{
-    const int n = picks.size();
-    if (n < 1)
-        return;
-    for (int o = 0; o <= 5; ++o)
-        for (int k = 0; k <= 10000; ++k)
-            randomSwapStep(m_rng, picks, n, k, o);
-}
 
 int parseRoundCount(const QString &text)
 {
@@ -40,7 +21,7 @@ DrawSession::DrawSession(DrawRandomiser &randomiser)
 {
 }
 
-InitResult DrawSession::initialise(const QString &candidateFilePath)
+InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed)
 {
     InitResult result;
     if (isInitialised()) {
@@ -73,6 +54,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath)
         result.message = msg::undecodable(file.badLine);
     } else {
         const int n = file.count;
+        m_randomiser.useSeed(seed);
         QVector<int> order = m_randomiser.genRndArray(n, n);
         if (order.size() != n) { // the generator refused: nothing changes
             result.kind = InitResult::Kind::Unreadable;
@@ -80,7 +62,8 @@ InitResult DrawSession::initialise(const QString &candidateFilePath)
             return result;
         }
         m_candidates = std::move(file.lines);
-        m_encoding = file.encoding;
+        m_list = {QFileInfo(candidateFilePath).fileName(), file.size, file.sha256, file.encoding, n};
+        m_seed = seed;
         m_rollNames.clear();
         for (int line : sampleLineNumbers(n))
             m_rollNames.append(m_candidates.at(line - 1));
@@ -157,6 +140,8 @@ StartResult DrawSession::start(const QString &countText)
     }
     m_remaining = static_cast<int>(std::count(m_drawn.cbegin(), m_drawn.cend(), false));
     m_perRound = count;
+    const int drawnRounds = static_cast<int>(m_rounds.size()); // a last group ends the draw, so all are drawn rounds
+    m_rounds.append({drawnRounds + 1, count, m_log.nextNumber(), {}, QDateTime::currentDateTime()});
     m_state = RoundState::Rolling;
     result.kind = StartResult::Kind::Rolling;
     return result;
@@ -166,6 +151,7 @@ StartResult DrawSession::closeWithLastGroup()
 {
     StartResult result;
     result.kind = StartResult::Kind::LastGroup;
+    DrawRound group{0, m_remaining, m_log.nextNumber(), {}, QDateTime::currentDateTime()};
     QString names;
     for (int p = 0; p < m_drawn.size(); ++p) {
         if (m_drawn[p])
@@ -174,9 +160,11 @@ StartResult DrawSession::closeWithLastGroup()
         names += QLatin1Char('|');
         names += text;
         result.appendedLog += m_log.append(text);
+        group.winners.append(text);
         m_drawn[p] = true;
         --m_remaining;
     }
+    m_rounds.append(group);
     result.message = msg::lastGroup(names);
     return result;
 }
@@ -195,6 +183,7 @@ RevealResult DrawSession::reveal()
     if (m_state != RoundState::RevealPending)
         return result;
     m_randomiser.reshuffle(m_roundPicks);
+    m_rounds.last().winners = m_roundPicks;
     for (const QString &name : qAsConst(m_roundPicks))
         result.appendedLog += m_log.append(name);
     result.label = m_roundPicks.value(m_roundPicks.size() - 1);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "draw_seed.h"
 #include "results_log.h"
 #include "text_encoding.h"
+
+#include <QDateTime>
 
 #include <QString>
 #include <QStringList>
@@ -11,9 +14,7 @@
 
 namespace taviro {
 
-class RandomSource;
-
-// How the session draws at random. Production uses the clock generator;
+// How the session draws at random. Production uses the seeded generator;
 // tests script the results to replay worked examples.
 class DrawRandomiser
 {
@@ -23,18 +24,30 @@ public:
     virtual QVector<int> genRndArray(int myNum, int neededNum) = 0;
     // Reorders the winners of a stopped round before they are logged.
     virtual void reshuffle(QStringList &picks) = 0;
+    // The draw being initialised takes all its randomness from `seed`.
+    virtual void useSeed(const DrawSeed &seed) { Q_UNUSED(seed); }
 };
 
-// GenRndArray and the 6 x 10001-step reveal reshuffle on a RandomSource.
-class ClockRandomiser : public DrawRandomiser
+// What a draw record says of the list: enough to find it and to tell
+// whether it is byte for byte the list that was drawn from.
+struct ListFacts
 {
-public:
-    explicit ClockRandomiser(RandomSource &rng);
-    QVector<int> genRndArray(int myNum, int neededNum) override;
-    void reshuffle(QStringList &picks) override;
+    QString fileName;
+    qint64 size = 0;
+    QByteArray sha256;
+    ListEncoding encoding = ListEncoding::Gbk;
+    int count = 0;
+};
 
-private:
-    RandomSource &m_rng;
+// One round as the record keeps it: a drawn round (number 1, 2, ...) or the
+// last group (number 0), its count and its winners in the order logged.
+struct DrawRound
+{
+    int number = 0;
+    int count = 0;
+    int firstEntry = 1; // the number of its first entry in the log
+    QStringList winners;
+    QDateTime at;       // local time when it was decided
 };
 
 struct InitResult
@@ -83,7 +96,8 @@ public:
 
     explicit DrawSession(DrawRandomiser &randomiser);
 
-    InitResult initialise(const QString &candidateFilePath);
+    // Reads the list and, when it is ready, fixes the draw order from `seed`.
+    InitResult initialise(const QString &candidateFilePath, const DrawSeed &seed);
 
     // A start request with the text of the count box.
     StartResult start(const QString &countText);
@@ -100,7 +114,11 @@ public:
     const ResultsLog &log() const { return m_log; }
     // How the list was written, recognised at initialise; the results are
     // written to suit it.
-    ListEncoding listEncoding() const { return m_encoding; }
+    ListEncoding listEncoding() const { return m_list.encoding; }
+    // The list and the seed as fixed at initialise, and every round so far.
+    const ListFacts &listFacts() const { return m_list; }
+    const DrawSeed &seed() const { return m_seed; }
+    const QList<DrawRound> &rounds() const { return m_rounds; }
 
     // DrawState, 1-based values as the names say; read-only views for tests.
     int remainingCount() const { return m_remaining; }
@@ -120,7 +138,9 @@ private:
     DrawRandomiser &m_randomiser;
     RoundState m_state = RoundState::NotInitialised;
     QStringList m_candidates;
-    ListEncoding m_encoding = ListEncoding::Gbk;
+    ListFacts m_list;
+    DrawSeed m_seed;
+    QList<DrawRound> m_rounds;
     int m_remaining = 0;
     int m_perRound = 0;
     QVector<int> m_drawOrder;

@@ -1,4 +1,5 @@
 #include "recovery_file.h"
+#include "draw_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +25,7 @@ QString RecoveryFile::begin(const QDateTime &initialisedAt)
     return check.ok ? QString() : folderRefusesResultsMessage(check);
 }
 
-QString RecoveryFile::keep(const QString &logText, ListEncoding list)
+QString RecoveryFile::keep(const QString &logText, ListEncoding list, const DrawRecord *record)
 {
     if (m_baseName.isEmpty())
         return {};
@@ -33,7 +34,9 @@ QString RecoveryFile::keep(const QString &logText, ListEncoding list)
     if (m_written.isEmpty())
         m_path = firstFreePath();
     const QByteArray bytes = encodeResults(logText, list);
-    const SaveOutcome outcome = writeFileAtomically(m_path, bytes);
+    SaveOutcome outcome = writeFileAtomically(m_path, bytes);
+    if (outcome.ok && record)
+        outcome = writeRecordFor(m_path, bytes, *record);
     if (outcome.ok) {
         m_written = bytes;
         m_failureReported = false;
@@ -51,15 +54,20 @@ void RecoveryFile::resultsSaved()
     // Also a copy behind the log, left by a round whose write failed: its
     // entries are all in the results file now. Another run's copy is never
     // this run's path.
-    if (!m_written.isEmpty() && QFile::remove(m_path))
+    if (!m_written.isEmpty() && QFile::remove(m_path)) {
+        QFile::remove(recordPathForResults(m_path));
         m_written.clear();
+    }
 }
 
 QString RecoveryFile::firstFreePath() const
 {
     const QDir folder(m_folder);
     QString name = m_baseName + QStringLiteral(".txt");
-    for (int n = 2; QFileInfo::exists(folder.filePath(name)); ++n)
+    const auto taken = [&](const QString &name) {
+        return QFileInfo::exists(folder.filePath(name)) || QFileInfo::exists(recordPathForResults(folder.filePath(name)));
+    };
+    for (int n = 2; taken(name); ++n)
         name = m_baseName + QStringLiteral("_%1.txt").arg(n);
     return folder.filePath(name);
 }

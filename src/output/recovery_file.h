@@ -1,5 +1,6 @@
 #pragma once
 
+#include "draw_record.h"
 #include "results_file.h"
 
 #include <QByteArray>
@@ -23,14 +24,16 @@ public:
     // and the copy would fail as well: it stands for the copy's first failure.
     QString begin(const QDateTime &initialisedAt);
 
-    // Writes the log's bytes exactly as Save would write them. The draw never
-    // waits on the outcome: the result is the message to show, which is empty
-    // unless this is the first failure since the last successful write.
-    QString keep(const QString &logText, ListEncoding list);
+    // Writes the log's bytes exactly as Save would write them, and the draw
+    // record beside them ("摇号记录_自动保存_..."), so a killed run leaves a
+    // record too. The draw never waits on the outcome: the result is the
+    // message to show, which is empty unless this is the first failure since
+    // the last successful write.
+    QString keep(const QString &logText, ListEncoding list, const DrawRecord *record = nullptr);
 
     // Save or Print has written the results file. The log only grows within
     // a run, so whatever this run's copy holds, the results file holds it too:
-    // the copy goes. A later round writes it again.
+    // the copy and its record go. A later round writes them again.
     void resultsSaved();
 
     // Where the copy goes; empty before the first round is logged.

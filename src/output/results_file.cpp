@@ -75,16 +75,6 @@ bool writeAllBytes(QIODevice &file, const QByteArray &bytes)
     return file.write(bytes) == bytes.size();
 }
 
-SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder)
-{
-    return saveResults(logText, list, folder, writeAllBytes);
-}
-
-SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder, const ResultsWriter &writer)
-{
-    return writeFileAtomically(resultsFilePath(folder), encodeResults(logText, list), writer);
-}
-
 SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, const ResultsWriter &writer)
 {
     SaveOutcome outcome;

@@ -28,16 +28,10 @@ struct SaveOutcome
     QString error; // why the write failed, for the message box
 };
 
-// Writes the results file atomically: either the new file stands complete
-// or the previous one is untouched.
-SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder);
-
 // The step that puts the bytes into the open temporary file; false when it
-// failed. saveResults uses writeAllBytes; tests pass a writer that fails.
+// failed. Saving uses writeAllBytes; tests pass a writer that fails.
 using ResultsWriter = std::function<bool(QIODevice &file, const QByteArray &bytes)>;
 bool writeAllBytes(QIODevice &file, const QByteArray &bytes);
-SaveOutcome saveResults(const QString &logText, ListEncoding list, const QString &folder,
-                        const ResultsWriter &writer);
 
 // Replaces the file at `path` with `bytes` through a temporary file that is
 // flushed to the disk before it takes the file's name, so that at every

@@ -6,6 +6,7 @@
 #include "message_boxes.h"
 #include "output/print_service.h"
 #include "output/results_file.h"
+#include "draw/draw_seed.h"
 #include "version.h"
 #include "window_sizing.h"
 
@@ -19,6 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QGroupBox>
+#include <QContextMenuEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
@@ -65,6 +69,7 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     , m_services(services)
     , m_session(*services.randomiser)
     , m_recovery(services.appFolder)
+    , m_files(services.appFolder)
 {
     useCompactStyle();
     m_form = buildForm(mainFormSpec(), this);
@@ -147,6 +152,58 @@ void FrmMain::formLoad()
     qApp->installEventFilter(this);
 }
 
+DrawRecord FrmMain::record() const
+{
+    DrawRecord drawn;
+    drawn.program = QString::fromUtf8(kVersion.title) + QLatin1Char(' ') + versionNumber();
+    drawn.list = m_session.listFacts();
+    drawn.seed = m_session.seed();
+    drawn.generator = generatorName();
+    drawn.rounds = m_session.rounds();
+    return drawn;
+}
+
+// The operations bar's caption, empty by default, carries the proof of the
+// draw from Initialise on: the list's fingerprint and the seed (the public
+// seed itself, or the start of a system seed's SHA-256). A photo of the
+// screen before the first round binds both; `taviro --fingerprint` prints
+// the same fingerprint without a display.
+void FrmMain::showProof()
+{
+    auto *bar = static_cast<QGroupBox *>(m_frameOper);
+    if (!m_session.isInitialised()) {
+        bar->setTitle(m_services.publicSeed.isValid()
+                          ? QStringLiteral("公开种子 ") + m_services.publicSeed.shown() + QStringLiteral("（初始化时使用）")
+                          : QString());
+        return;
+    }
+    const DrawSeed &seed = m_session.seed();
+    bar->setTitle(QStringLiteral("名单指纹 ") + listFingerprint(m_session.listFacts().sha256)
+                  + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  系统种子SHA-256 "))
+                  + seed.shown());
+}
+
+// A right click on the window (or the menu key) before Initialise offers the
+// public seed; everyone else never meets it.
+void FrmMain::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (m_session.isInitialised())
+        return;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("输入公开种子…"), this, &FrmMain::askPublicSeed);
+    menu.exec(event->globalPos());
+}
+
+void FrmMain::askPublicSeed()
+{
+    QString text = m_services.publicSeed.text();
+    const QString label = QStringLiteral("公开种子，例如现场观众报出的数字或公开开奖的号码（留空则使用系统随机种子）：");
+    if (!m_services.boxes->askText(this, label, QStringLiteral("公开种子"), text))
+        return;
+    m_services.publicSeed = DrawSeed::publicText(text);
+    showProof();
+}
+
 void FrmMain::inform(const QString &text)
 {
     m_services.boxes->inform(this, text, kProductTitle);
@@ -160,12 +217,16 @@ void FrmMain::informIfAny(const QString &text)
 
 void FrmMain::cmdInitClick()
 {
-    const InitResult result = m_session.initialise(QDir(m_services.appFolder).filePath(QStringLiteral("bonus.txt")));
+    // The seed is taken now, after the list is fixed: the organiser's public
+    // seed, or else fresh bytes of the system's entropy.
+    const DrawSeed seed = m_services.publicSeed.isValid() ? m_services.publicSeed : DrawSeed::system();
+    const InitResult result = m_session.initialise(QDir(m_services.appFolder).filePath(QStringLiteral("bonus.txt")), seed);
     switch (result.kind) {
     case InitResult::Kind::Ready:
     {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
         m_lblRoll->setText(result.label);
+        showProof();
         setStartEnabled(true);
         // The focus moves on to Start, not into the settings panel.
         if (focusWidget() == m_cmdInit)
@@ -226,7 +287,8 @@ void FrmMain::startRound()
         break;
     case StartResult::Kind::LastGroup: {
         // On disk before anyone sees the winners.
-        const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding());
+        const DrawRecord drawn = record();
+        const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding(), &drawn);
         appendToResults(result.appendedLog);
         inform(result.message);
         moveResultsCaretToEnd();
@@ -262,7 +324,8 @@ void FrmMain::timer2Timer()
 {
     m_timer2->stop();
     const RevealResult result = m_session.reveal();
-    const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding());
+    const DrawRecord drawn = record();
+    const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding(), &drawn);
     m_lblRoll->setText(result.label);
     appendToResults(result.appendedLog);
     moveResultsCaretToEnd();
@@ -272,8 +335,9 @@ void FrmMain::timer2Timer()
 
 void FrmMain::cmdSaveClick()
 {
-    const QString text = m_session.log().text();
-    const SaveOutcome outcome = saveResults(text, m_session.listEncoding(), m_services.appFolder);
+    const DrawRecord drawn = record();
+    const SaveOutcome outcome = m_files.save(m_session.log().text(), m_session.listEncoding(),
+                                             m_session.isInitialised() ? &drawn : nullptr);
     if (outcome.ok)
         m_recovery.resultsSaved();
     inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
@@ -281,12 +345,15 @@ void FrmMain::cmdSaveClick()
 
 void FrmMain::cmdPrintClick()
 {
-    const QString text = m_session.log().text();
-    const SaveOutcome outcome = printResults(text, m_session.listEncoding(), m_services.appFolder, *m_services.printer);
-    if (outcome.ok)
-        m_recovery.resultsSaved();
-    else
-        inform(saveFailedMessage(outcome));
+    const DrawRecord drawn = record();
+    const SaveOutcome outcome = m_files.save(m_session.log().text(), m_session.listEncoding(),
+                                             m_session.isInitialised() ? &drawn : nullptr);
+    if (!outcome.ok) {
+        inform(saveFailedMessage(outcome)); // nothing is printed
+        return;
+    }
+    m_recovery.resultsSaved();
+    m_services.printer->printFile(resultsFilePath(m_services.appFolder));
 }
 
 void FrmMain::appendToResults(const QString &appendedLog)

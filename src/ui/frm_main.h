@@ -2,6 +2,7 @@
 
 #include "draw/draw_session.h"
 #include "form_layout.h"
+#include "output/draw_files.h"
 #include "output/recovery_file.h"
 
 #include <QWidget>
@@ -27,6 +28,7 @@ struct FrmMainServices
     DrawRandomiser *randomiser;
     QString appFolder; // where bonus.txt is read and the results file written
     QString namedFolder = {}; // empty for the program's own folder; otherwise named in the list and save messages
+    DrawSeed publicSeed = {}; // from the command line; else a system seed at Initialise, or one entered in the window
 };
 
 // The draw window. It maps the session's outcomes to captions, messages,
@@ -53,6 +55,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -67,6 +70,9 @@ private:
     void cmdSaveClick();
     void cmdPrintClick();
 
+    void askPublicSeed();
+    void showProof();
+    DrawRecord record() const;
     void inform(const QString &text);
     void informIfAny(const QString &text);
     void appendToResults(const QString &appendedLog);
@@ -80,6 +86,7 @@ private:
     FrmMainServices m_services;
     DrawSession m_session;
     RecoveryFile m_recovery;
+    DrawFiles m_files;
     BuiltForm m_form;
     WindowSizing *m_sizing;
 

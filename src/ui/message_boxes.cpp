@@ -1,5 +1,6 @@
 #include "message_boxes.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -29,6 +30,20 @@ public:
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
+    }
+
+    bool askText(QWidget *parent, const QString &label, const QString &title, QString &text) override
+    {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(label);
+        dialog.setTextValue(text);
+        dialog.setOkButtonText(QStringLiteral("确定"));
+        dialog.setCancelButtonText(QStringLiteral("取消"));
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        text = dialog.textValue();
+        return true;
     }
 };
 

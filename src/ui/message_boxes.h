@@ -16,6 +16,9 @@ public:
     virtual void inform(QWidget *parent, const QString &text, const QString &caption) = 0;
     // A modal Yes/No box with Yes as the default and Escape as No; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text, const QString &title) = 0;
+    // A modal box asking for one line of text, `text` holding what it starts
+    // with; false when it is cancelled.
+    virtual bool askText(QWidget *parent, const QString &label, const QString &title, QString &text) = 0;
 };
 
 // QMessageBox without an icon.

@@ -1,6 +1,7 @@
-// The draw engine: line rules of bonus.txt, worked rounds, the roll, the generator, fairness.
+// The draw engine: line rules of bonus.txt, worked rounds, the roll, the generator, fairness, replay.
 #include "draw/draw_random.h"
-#include "draw/draw_session.h"
+#include "draw/draw_replay.h"
+#include "draw/seeded_randomiser.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -28,13 +29,7 @@ struct ScriptedRandomiser : DrawRandomiser
     void reshuffle(QStringList &picks) override { std::reverse(picks.begin(), picks.end()); }
 };
 
-// Both positions of every swap step are the same: no exchange.
-struct Unchanging : RandomSource
-{
-    void reseed() override {}
-    float timeOfDay() override { return 0.0f; }
-    float value(float) override { return 0.5f; }
-};
+const DrawSeed kSeed = DrawSeed::publicText("0");
 
 // "L1" CR LF "L2" CR LF ... "Ln" CR LF
 QByteArray numberedLines(int n)
@@ -110,7 +105,7 @@ private slots:
         QVERIFY(file.hole == -1 ? QDir().mkdir(bonus()) : file.hole == -2 || write(file.bytes, file.hole));
         ScriptedRandomiser rnd;
         DrawSession s(rnd);
-        const InitResult r = s.initialise(bonus());
+        const InitResult r = s.initialise(bonus(), kSeed);
         QCOMPARE(r.kind, file.kind);
         QCOMPARE(r.count, file.count < 0 ? file.lines.size() : file.count);
         QCOMPARE(s.candidates(), file.lines);
@@ -145,11 +140,11 @@ private slots:
         DrawSession s(rnd);
         const int n = rounds.left.first() + qMax(1, parseRoundCount(rounds.texts.section('|', 0, 0)));
         QVERIFY(write(numberedLines(n)));
-        QCOMPARE(s.initialise(bonus()).kind, Kind::Ready);
+        QCOMPARE(s.initialise(bonus(), kSeed).kind, Kind::Ready);
         for (int i = 0; i < rounds.kinds.size(); ++i) {
             init(); // then edited, shortened, removed or a folder: nothing changes
             QVERIFY(i % 4 == 2 || (i % 4 == 3 ? QDir().mkdir(bonus()) : write(i % 4 ? "L1" : "X\r\nY\r\nZ\r\nV\r\nW\r\n")));
-            QCOMPARE(s.initialise(bonus()).kind, Kind::AlreadyInitialised);
+            QCOMPARE(s.initialise(bonus(), kSeed).kind, Kind::AlreadyInitialised);
             const QString text = rounds.texts.section('|', i, i), before = s.log().text();
             const int count = parseRoundCount(text), previous = s.perRoundCount();
             const StartResult r = s.start(text);
@@ -175,7 +170,7 @@ private slots:
         for (auto [n, step] : {std::pair{2, 1}, {10, 1}, {11, 1}, {25, 2}, {99, 9}, {100, 10}, {10000, 1000}}) {
             ScriptedRandomiser rnd;
             DrawSession s(rnd);
-            QVERIFY(write(numberedLines(n)) && s.initialise(bonus()).kind == Kind::Ready);
+            QVERIFY(write(numberedLines(n)) && s.initialise(bonus(), kSeed).kind == Kind::Ready);
             for (int tick = 0; tick < 24; ++tick) {
                 if (tick % 7 == 4) { // a new round after sample 4 and 11
                     s.stop();
@@ -186,23 +181,60 @@ private slots:
             }
         }
     }
+    // ChaCha20's block as RFC 8439 (2.3.2) gives it, the key made from a seed, and GenRndArray's results.
     void generator()
     {
-        Unchanging same;
-        QCOMPARE(GenRndArray(4, 4, same), (QVector<int>{4, 3, 2, 1})); // read from the pool's end
-        ClockRandom a, b;
-        const auto stream = [](ClockRandom &g) { return QVector<float>{g.value(1), g.value(1), g.value(1)}; };
-        const float v = a.value(1);
-        QCOMPARE(a.value(0), v); // x = 0 repeats the last value
-        QVERIFY(std::abs(std::remainder(a.timeOfDay() - QTime::currentTime().msecsSinceStartOfDay() / 1e3, 86400)) < 1); // local
-        const float fixed = a.value(-0.5f); // x < 0: fixed by x alone, but mixed into the state
-        QVERIFY(fixed >= 0 && fixed < 1 && b.value(-0.5f) == fixed && stream(a) != stream(b));
-        const QVector<int> all = GenRndArray(5, 5, a), five{1, 2, 3, 4, 5};
+        ChaChaKey key;
+        for (int i = 0; i < 8; ++i)
+            key[i] = 0x03020100u + 0x04040404u * i; // the bytes 00 01 02 ... 1f
+        const ChaChaBlocks blocks = chacha20Blocks(key, 1, {0x09000000, 0x4a000000, 0});
+        QCOMPARE(blocks[0], 0xe4e7f110u);
+        QCOMPARE(blocks[7], 0x4e6cd4c3u);
+        QCOMPARE(blocks[15], 0x4e3c50a2u);
+        QCOMPARE(blocks[16], 0x7783880au); // blocks 2 to 4 as openssl enc -chacha20 gives them
+        QCOMPARE(blocks[63], 0xd81a6e7fu);
+        // SHA-256 of "taviro-draw-key", a zero byte and "0", read as little-endian words (python3 hashlib).
+        QCOMPARE(kSeed.key()[0], 0xd13c8ddbu);
+        DrawStream stream(kSeed.key(), 0);
+        const QVector<int> all = GenRndArray(5, 5, stream), five{1, 2, 3, 4, 5};
         QVERIFY(std::is_permutation(all.begin(), all.end(), five.begin(), five.end()));
-        QCOMPARE(GenRndArray(1, 1, a), QVector<int>{1});
-        QVERIFY(GenRndArray(5, 6, a).isEmpty());
+        QCOMPARE(GenRndArray(1, 1, stream), QVector<int>{1});
+        QVERIFY(GenRndArray(5, 6, stream).isEmpty());
+        DrawStream first(kSeed.key(), 0), again(kSeed.key(), 0), next(kSeed.key(), 1);
+        const QVector<int> picked = GenRndArray(10000, 3, first);
+        QCOMPARE(GenRndArray(10000, 3, again), picked);
+        QVERIFY(GenRndArray(10000, 3, next) != picked);
     }
-    // Whole sessions with the real generator: a round's winners in the order revealed are equally likely;
+    // A draw repeated from its list, seed and counts gives the same rounds, last group included, whatever a
+    // refused count came between; another seed, an edited winner or count do not.
+    void replay()
+    {
+        QVERIFY(write(numberedLines(10)));
+        const DrawSeed seed = DrawSeed::publicText("07 23 41");
+        SeededRandomiser randomiser(DrawSeed::system()); // Initialise hands it the seed
+        DrawSession s(randomiser);
+        QCOMPARE(s.initialise(bonus(), seed).kind, Kind::Ready);
+        for (const char *count : {"3", "12", "4", "1"}) {
+            if (s.start(count).kind == SK::Rolling) {
+                s.stop();
+                s.reveal();
+            }
+        }
+        QCOMPARE(s.rounds().size(), 3); // 3, 4, then the last 3 as a group
+        QCOMPARE(s.rounds().last().number, 0);
+        const Replay same = replayDraw(bonus(), seed, s.rounds());
+        QCOMPARE(same.firstDifference, -1);
+        QCOMPARE(same.log, s.log().text());
+        QCOMPARE(same.list.sha256, QCryptographicHash::hash(numberedLines(10), QCryptographicHash::Sha256));
+        QCOMPARE(replayDraw(bonus(), DrawSeed::publicText("07 23 42"), s.rounds()).firstDifference, 0);
+        QList<DrawRound> edited = s.rounds();
+        edited[1].winners.swapItemsAt(0, 1);
+        QCOMPARE(replayDraw(bonus(), seed, edited).firstDifference, 1);
+        edited = s.rounds();
+        edited[0].count = 2;
+        QCOMPARE(replayDraw(bonus(), seed, edited).firstDifference, 0);
+    }
+    // Whole sessions with the seeded generator, one seed each: a round's winners in the order revealed are equally likely;
     // a 10000-line draw order keeps about 4 lines in place (either way) or by their neighbour (Poisson).
     void fairness_data()
     {
@@ -220,12 +252,11 @@ private slots:
     {
         QFETCH(int, n); QFETCH(int, perRound); QFETCH(int, trials); QFETCH(int, outcomes); QFETCH(double, limit);
         QVERIFY(write(numberedLines(n)));
-        ClockRandom g;
-        ClockRandomiser randomiser(g);
+        SeededRandomiser randomiser;
         QHash<QString, int> counts;
-        for (int i = 0; i < trials; ++i) {
+        for (int i = 0; i < trials; ++i) { // a seed of its own for every draw
             DrawSession s(randomiser);
-            s.initialise(bonus());
+            s.initialise(bonus(), DrawSeed::publicText(QString::number(i)));
             const QVector<int> &order = s.drawOrder();
             int kept = 0;
             for (int p = 1; p < n && perRound == 0; ++p)

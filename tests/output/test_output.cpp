@@ -1,5 +1,6 @@
 // The results file's bytes, its safe replacement and printing, the printout's pages, the recovery copy.
 #include "draw/results_log.h"
+#include "output/draw_files.h"
 #include "output/print_service.h"
 #include "output/recovery_file.h"
 #include "output/text_pages.h"
@@ -29,12 +30,6 @@ QString logOf(const QStringList &names, int numbered = 0)
     return log.text();
 }
 
-// Records what the results file held when it was handed over.
-struct RecordingPrinter : PrintService
-{
-    QList<QByteArray> handed;
-    void printFile(const QString &path) override { handed << readAll(path); }
-};
 } // namespace
 Q_DECLARE_METATYPE(taviro::ListEncoding)
 
@@ -59,26 +54,38 @@ private slots:
         QTest::newRow("UTF-16 list: UTF-8 with its mark") << logOf({"刘䶮", "𠮷 À"}) << ListEncoding::Utf16Le
             << "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t刘䶮\r\n[2]:\t𠮷 À\r\n").toUtf8();
     }
-    // Print writes over an earlier file, then hands it over; a failed write keeps the old file and prints nothing.
+    // Save's bytes, each file written whole or not at all; an earlier run's results and record are kept under
+    // the dated name of when they were written, never overwritten, while a run's own saves replace its files.
     void savedBytes()
     {
         QFETCH(QString, log);
         QFETCH(ListEncoding, list);
         QFETCH(QByteArray, bytes);
         QTemporaryDir saved;
-        RecordingPrinter printer;
-        QVERIFY(saveResults(logOf({"王五"}), list, saved.path()).ok);
-        const SaveOutcome outcome = printResults(log, list, saved.path(), printer);
-        QVERIFY(outcome.ok);
-        QCOMPARE(readAll(outcome.path), bytes);
-        QCOMPARE(printer.handed, QList<QByteArray>{bytes});
+        const QString results = resultsFilePath(saved.path()), record = recordPathForResults(results);
+        DrawRecord drawn;
+        drawn.seed = DrawSeed::publicText("1");
+        QVERIFY(DrawFiles(saved.path()).save(logOf({"王五"}), list, &drawn).ok); // yesterday's run
+        const QDateTime yesterday(QDate(2026, 12, 6), QTime(9, 30));
+        for (const QString &path : {results, record}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(yesterday, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(writeFileAtomically(saved.filePath("摇号记录_2026-12-06_0930.txt"), "older still").ok);
+        DrawFiles today(saved.path());
+        QVERIFY(today.save(logOf({"李四"}), list, &drawn).ok);
+        QVERIFY(today.save(log, list, &drawn).ok);
+        QCOMPARE(readAll(results), bytes);
+        QCOMPARE(readAll(saved.filePath("摇号结果_2026-12-06_0930_2.txt")), encodeResults(logOf({"王五"}), list));
+        QVERIFY(readAll(record).contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
         const auto failingWriter = [](QIODevice &file, const QByteArray &text) { return file.write(text) < 0; }; // disk full at the flush
-        const SaveOutcome failed = saveResults(logOf({"王五"}), list, saved.path(), failingWriter);
+        const SaveOutcome failed = today.save(logOf({"王五"}), list, &drawn, failingWriter);
         QVERIFY(!failed.ok && !failed.error.isEmpty());
-        QVERIFY(readAll(outcome.path) == bytes);
-        QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"摇号结果.txt"});
-        QVERIFY(!printResults(log, list, saved.filePath("gone"), printer).ok); // a folder that is not there refuses it
-        QCOMPARE(printer.handed.size(), 1); // nothing more printed
+        QCOMPARE(readAll(results), bytes);
+        QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"摇号结果.txt", "摇号结果_2026-12-06_0930_2.txt", "摇号记录.txt", "摇号记录_2026-12-06_0930.txt",
+                              "摇号记录_2026-12-06_0930_2.txt"}));
+        QVERIFY(!DrawFiles(saved.filePath("gone")).save(log, list, nullptr).ok); // a folder that is not there refuses it
     }
     // Printed on A4 without margins: all the text (pdftotext drops what runs off a page), every page but the last full.
     void pages()
@@ -148,7 +155,9 @@ private slots:
             distinct += QChar(c);
         // Several pages; names beyond GBK from a UTF-8 list, CJK Extension A and B among them.
         const QString log = logOf({distinct, "Tom Smith", "José，李", "Ａ组 ０１号", "刘䶮 𠮷 𪚥"}, 150);
-        QVERIFY(printResults(log, ListEncoding::Utf8, folder.path(), systemPrintService()).ok);
+        const QString path = resultsFilePath(folder.path());
+        QVERIFY(writeFileAtomically(path, encodeResults(log, ListEncoding::Utf8)).ok);
+        systemPrintService().printFile(path);
         QVERIFY(fixture("printed"));
         // Qt's PDF writer maps only BMP glyphs back to text; 𠮷 and 𪚥 are printed but not in the text layer.
         QCOMPARE(squeezed(QString::fromUtf8(readAll(folder.filePath("state.txt")))), squeezed(log).remove("𠮷").remove("𪚥"));

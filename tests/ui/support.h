@@ -31,6 +31,15 @@ struct RecordingBoxes : taviro::MessageBoxes
         record({text, title});
         return false;
     }
+    QStringList answers; // what askText answers, in turn; cancelled when none is left
+    bool askText(QWidget *, const QString &label, const QString &title, QString &text) override
+    {
+        record({label, title});
+        if (answers.isEmpty())
+            return false;
+        text = answers.takeFirst();
+        return true;
+    }
     void record(const RecordedBox &box)
     {
         shown.append(box);

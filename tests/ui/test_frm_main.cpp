@@ -3,8 +3,11 @@
 #include "support.h"
 
 #include "draw/draw_messages.h"
-#include "draw/draw_random.h"
+#include "draw/draw_replay.h"
+#include "draw/seeded_randomiser.h"
+#include "output/draw_record.h"
 #include "output/recovery_file.h"
+#include "output/draw_files.h"
 #include "output/results_file.h"
 #include "output/text_pages.h"
 #include "ui/twips.h"
@@ -272,7 +275,7 @@ private slots:
         QCOMPARE(f->printer.handed, !save && !blocked ? QList<QByteArray>{bytes} : QList<QByteArray>());
         QCOMPARE(copies().size(), int(blocked));
         if (blocked) {
-            QCOMPARE(f->boxes.shown[0].text, taviro::saveFailedMessage(taviro::saveResults(f->session().log().text(), taviro::ListEncoding::Gbk, f->folder.path())));
+            QCOMPARE(f->boxes.shown[0].text, taviro::saveFailedMessage(taviro::DrawFiles(f->folder.path()).save(f->session().log().text(), taviro::ListEncoding::Gbk, nullptr)));
             return;
         }
         QCOMPARE(f->boxes.shown.value(0).text, save ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt") : QString());
@@ -435,12 +438,13 @@ private slots:
         }
     }
 
-    // 10000 candidates drawn by Enter in the count box with the clock generator, then Save and the file read back.
+    // 10000 candidates drawn by Enter in the count box with the seeded generator, then Save: the file read back,
+    // and the record beside it replays to the same rounds.
     void soakByKeyboard()
     {
         const int counts[] = {1, 7, 250, 33, 2, 120, 64, 400, 18, 97}; // about a hundred rounds in all
-        taviro::ClockRandomiser clock(taviro::ClockRandom::shared());
-        f = std::make_unique<MainWindowFixture>(&clock);
+        taviro::SeededRandomiser seeded;
+        f = std::make_unique<MainWindowFixture>(&seeded);
         f->initialise(numberedNames(10000));
         int remaining = 10000, previous = 1, rounds = 0; // the last group comes from the previous round's count
         for (; remaining > previous; ++rounds) {
@@ -466,6 +470,12 @@ private slots:
         QVERIFY(results()->textCursor().atEnd());
         QCOMPARE(f->session().log().text().split(QStringLiteral("\r\n")).size(), 10002); // a heading, a blank, 10000 entries
         QCOMPARE(readAll(taviro::resultsFilePath(f->folder.path())), saveBytes());
+        const taviro::ParsedRecord record = taviro::parseRecord(readAll(QDir(f->folder.path()).filePath("摇号记录.txt")));
+        QVERIFY2(record.ok && record.record.seed.kind == taviro::DrawSeed::Kind::System, qPrintable(record.error));
+        QCOMPARE(record.record.rounds.size(), rounds + 1);
+        const taviro::Replay replay = taviro::replayDraw(QDir(f->folder.path()).filePath("bonus.txt"), record.record.seed, record.record.rounds);
+        QCOMPARE(replay.firstDifference, -1);
+        QCOMPARE(replay.log, f->session().log().text());
     }
 };
 

@@ -1,0 +1,45 @@
+#include "draw_replay.h"
+
+#include "seeded_randomiser.h"
+
+namespace taviro {
+
+namespace {
+
+bool sameRound(const DrawRound &a, const DrawRound &b)
+{
+    return a.number == b.number && a.count == b.count && a.firstEntry == b.firstEntry && a.winners == b.winners;
+}
+
+} // namespace
+
+Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<DrawRound> &recorded)
+{
+    Replay replay;
+    SeededRandomiser randomiser(seed);
+    DrawSession session(randomiser);
+    replay.init = session.initialise(listPath, seed);
+    replay.list = session.listFacts();
+    if (replay.init.kind != InitResult::Kind::Ready)
+        return replay;
+    for (int i = 0; i < recorded.size(); ++i) {
+        // Each round as the organiser asked for it; a last group is drawn by
+        // any start once too few are left.
+        const StartResult started = session.start(QString::number(recorded[i].count));
+        if (started.kind == StartResult::Kind::Rolling) {
+            session.stop();
+            session.reveal();
+        }
+        const bool drawn = started.kind == StartResult::Kind::Rolling || started.kind == StartResult::Kind::LastGroup;
+        if (drawn)
+            replay.rounds.append(session.rounds().last());
+        if (!drawn || !sameRound(session.rounds().last(), recorded[i])) {
+            replay.firstDifference = i;
+            break;
+        }
+    }
+    replay.log = session.log().text();
+    return replay;
+}
+
+} // namespace taviro
