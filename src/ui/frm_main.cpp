@@ -102,6 +102,7 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     connect(m_timer2, &QTimer::timeout, this, &FrmMain::timer2Timer);
 
     formLoad();
+    showProof(); // a public seed from the command line shows from the start
     m_txtResults->setFocus();
     centreOnScreen(mainFormSpec(), this);
 }

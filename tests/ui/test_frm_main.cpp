@@ -14,6 +14,10 @@
 #include "ui/window_sizing.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QCryptographicHash>
+#include <QGroupBox>
+#include <QMenu>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -309,6 +313,42 @@ private slots:
                     glyphs += glyph != 0 ? 1 : -100; // glyph 0 is the font's box for a missing character
             QVERIFY2(glyphs == 5, qPrintable(font.family())); // one per character, a pair being one
         }
+    }
+
+    // The operations bar's caption, empty by default, offers nothing and shows nothing before Initialise; a public
+    // seed entered through the window's right-click menu is shown, then used; after Initialise the list's fingerprint
+    // and the seed (or a system seed's commitment) stand there for a photo, and the record keeps the seed.
+    void proofOfTheDraw()
+    {
+        auto *bar = f->control<QGroupBox>(QStringLiteral("Frame_Oper"));
+        QCOMPARE(bar->title(), QString());
+        f->boxes.answers = {"  8 3 1 5 "};
+        QTimer::singleShot(0, [] { // the menu's one entry, chosen by keys
+            if (QWidget *menu = QApplication::activePopupWidget()) {
+                QTest::keyClick(menu, Qt::Key_Down);
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+        });
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(4, 4), f->window->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(f->window.get(), &menu);
+        QCOMPARE(bar->title(), "公开种子 8 3 1 5（初始化时使用）");
+        f->initialise(numberedNames(4));
+        QByteArray list;
+        for (const QString &name : numberedNames(4))
+            list += taviro::encodeWrittenText(name + "\r\n", taviro::ListEncoding::Gbk);
+        const QString fingerprint = taviro::listFingerprint(QCryptographicHash::hash(list, QCryptographicHash::Sha256));
+        QCOMPARE(bar->title(), "名单指纹 " + fingerprint + "  公开种子 8 3 1 5");
+        QCOMPARE(roll()->text(), "共4条数据！");
+        round(2);
+        click(QStringLiteral("Cmd_Save"));
+        QVERIFY(readAll(QDir(f->folder.path()).filePath("摇号记录.txt")).contains("种子类型\t公开\r\n种子\t8 3 1 5\r\n"));
+
+        cleanup();
+        init(); // a new run, no seed given: the system's, committed to by the start of its SHA-256
+        f->initialise(numberedNames(4));
+        bar = f->control<QGroupBox>(QStringLiteral("Frame_Oper"));
+        QCOMPARE(bar->title(), "名单指纹 " + fingerprint + "  系统种子SHA-256 " + taviro::shortHash(f->session().seed().commitment()));
+        QCOMPARE(f->session().seed().material.size(), 32);
     }
 
     // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
