@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 namespace taviro {
 
 namespace {
