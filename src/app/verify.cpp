@@ -47,7 +47,7 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
 
     if (!QFileInfo(list).isFile())
         return verdict(1, QStringLiteral("找不到名单%1，无法核对。").arg(native(list)));
-    const Replay replay = replayDraw(list, record.seed, record.rounds);
+    const Replay replay = replayDraw(list, record.seed, record.plan, record.rounds);
     if (replay.list.sha256 != record.list.sha256 || replay.init.kind != InitResult::Kind::Ready)
         return verdict(1, QStringLiteral("名单与记录不符：%1的名单指纹是%2，记录中是%3。")
                               .arg(native(list), listFingerprint(replay.list.sha256), listFingerprint(record.list.sha256)));

@@ -159,6 +159,10 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         line.folder = QDir::cleanPath(given.isDir() ? given.absoluteFilePath() : given.absolutePath());
         if (!given.isDir())
             line.file = QDir::cleanPath(given.absoluteFilePath());
+        // A workbook or CSV is the list itself; any other file only names its folder.
+        const QString suffix = given.suffix().toLower();
+        if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("csv"))
+            line.list = line.file;
     }
     if (parser.isSet(fingerprint))
         line.action = CommandLine::Action::Fingerprint;

@@ -14,7 +14,7 @@ struct CommandLine
     Action action = Action::Run;
     QString folder;   // the working folder PATH names; empty without PATH
     QString file;     // Fingerprint: the list PATH names (empty: bonus.txt in the working folder); Verify: the record
-    QString list;     // Verify: the list given after the record; empty when none is
+    QString list;     // Verify: the list given after the record; Run: a workbook or CSV named as PATH
     QString seed;     // the public seed; empty without --seed
     QByteArray scale; // the factor for QT_SCALE_FACTOR; empty without --scale
     QString text;     // the help or version text, or the one line that refuses

@@ -1,7 +1,10 @@
 #include "candidate_list.h"
+#include "csv_records.h"
 #include "legacy_text.h"
+#include "workbook.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -388,6 +391,46 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize)
     return result;
 }
 
+namespace {
+
+CandidateFile readWorkbookFile(QFile &file)
+{
+    CandidateFile result;
+    const QByteArray bytes = file.read(kMaxCandidateBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return unreadable(file.errorString());
+    result.size = bytes.size();
+    result.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    result.encoding = ListEncoding::Xlsx;
+    if (bytes.size() > kMaxCandidateBytes) {
+        result.status = CandidateFile::Status::TooLarge;
+        return result;
+    }
+    Worksheet sheet = readFirstWorksheet(bytes, kMaxCandidates, kMaxCandidateBytes / 2);
+    switch (sheet.status) {
+    case Worksheet::Status::Ok:
+        result.status = CandidateFile::Status::Ok;
+        result.count = int(sheet.rows.size());
+        result.lines = std::move(sheet.rows);
+        break;
+    case Worksheet::Status::TooMany:
+        result.status = CandidateFile::Status::TooMany;
+        result.count = kMaxCandidates + 1;
+        break;
+    case Worksheet::Status::TooLarge:
+        result.status = CandidateFile::Status::TooLarge;
+        break;
+    case Worksheet::Status::NotXlsx:
+    case Worksheet::Status::Damaged:
+        result.status = CandidateFile::Status::BadWorkbook;
+        result.error = sheet.status == Worksheet::Status::NotXlsx ? QStringLiteral("xls") : QStringLiteral("damaged");
+        break;
+    }
+    return result;
+}
+
+} // namespace
+
 CandidateFile readCandidateFile(const QString &path)
 {
     const QFileInfo info(path);
@@ -398,7 +441,24 @@ CandidateFile readCandidateFile(const QString &path)
     QString why;
     if (!openRegularFile(path, file, why))
         return unreadable(why);
-    return readCandidates(file);
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QLatin1String("xlsx"))
+        return readWorkbookFile(file);
+    CandidateFile result = readCandidates(file);
+    if (suffix == QLatin1String("csv") && result.status == CandidateFile::Status::Ok) {
+        result.lines = csvRecords(result.lines.join(QLatin1Char('\n')));
+        result.count = int(result.lines.size());
+    }
+    return result;
+}
+
+QString findCandidateFile(const QString &folder)
+{
+    const QDir dir(folder);
+    for (const char *name : {"bonus.txt", "bonus.xlsx", "bonus.csv"})
+        if (QFileInfo(dir.filePath(QLatin1String(name))).isFile())
+            return dir.filePath(QLatin1String(name));
+    return dir.filePath(QStringLiteral("bonus.txt"));
 }
 
 } // namespace taviro

@@ -27,6 +27,7 @@ struct CandidateFile
         TooMany,    // more than kMaxCandidates records (count stops at kMaxCandidates + 1)
         TooLarge,   // within the line limit but more than kMaxCandidateBytes of text
         Undecodable,// line `badLine` holds bytes that `encoding` cannot decode
+        BadWorkbook,// an .xlsx that is an old .xls or protected (error "xls") or damaged ("damaged")
     };
 
     Status status = Status::Missing;
@@ -53,7 +54,14 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize = 1 << 20);
 
 // Reads the candidate file at `path`. Never blocks on a named pipe and never
 // reads more than it needs to decide: counting stops at kMaxCandidates + 1.
+// A name ending in .xlsx is read as a workbook (its first sheet's rows), one
+// ending in .csv as CSV in the encodings of a text list; anything else is a
+// text list.
 CandidateFile readCandidateFile(const QString &path);
+
+// The list in `folder`: bonus.txt, or when there is none bonus.xlsx, or
+// bonus.csv; bonus.txt when none of them is there.
+QString findCandidateFile(const QString &folder);
 
 // Indexes (1-based line numbers) of the sample names shown by the roll.
 QVector<int> sampleLineNumbers(int count);

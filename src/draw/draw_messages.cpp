@@ -24,4 +24,20 @@ QString undecodable(int line)
                          "或者“ANSI”（即GBK）保存，再点击初始化。");
 }
 
+QString badWorkbook(const QString &fileName, bool oldOrLocked)
+{
+    const QString why = oldOrLocked ? QStringLiteral("是旧的.xls格式，或者设置了打开密码，本程序读不了")
+                                    : QStringLiteral("已经损坏，或者不是Excel工作簿，无法读取");
+    return fileName + why
+        + QStringLiteral("。请在Excel或WPS中打开它，点“另存为”，保存为“Excel 工作簿(*.xlsx)”（不设密码），"
+                         "或者保存为“文本文件(制表符分隔)(*.txt)”并命名为bonus.txt，然后再点击初始化。");
+}
+
+QString badPlan(const QString &fileName, int line)
+{
+    return fileName + QStringLiteral("的第") + QString::number(line)
+        + QStringLiteral("行写得不对：每行写一个奖项，先写名称，空一格，再写人数，例如“三等奖 10”。"
+                         "请改正后再点击初始化。");
+}
+
 } // namespace taviro::msg

@@ -14,6 +14,10 @@ inline QString tooMany() { return QStringLiteral("记录总数不要超过10000�
 QString unreadable(const QString &reason);
 QString tooLarge();
 QString undecodable(int line);
+// A workbook that is an old .xls or protected by a password (`oldOrLocked`), or damaged.
+QString badWorkbook(const QString &fileName, bool oldOrLocked);
+// A prize plan whose line `line` is not a prize and its count, or cannot be decoded.
+QString badPlan(const QString &fileName, int line);
 inline QString exhausted() { return QStringLiteral("都抽完了，一个不剩了！！！！！"); }
 inline QString countTooLarge() { return QStringLiteral("抽取的人数不能多于候选人数！[开始]"); }
 inline QString randomRefused() { return QStringLiteral("抽取的人数不能多于候选人数！[随即函数]"); }

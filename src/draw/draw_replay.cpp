@@ -8,17 +8,19 @@ namespace {
 
 bool sameRound(const DrawRound &a, const DrawRound &b)
 {
-    return a.number == b.number && a.count == b.count && a.firstEntry == b.firstEntry && a.winners == b.winners;
+    return a.number == b.number && a.count == b.count && a.firstEntry == b.firstEntry && a.winners == b.winners
+        && a.prize == b.prize;
 }
 
 } // namespace
 
-Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<DrawRound> &recorded)
+Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
+                  const QList<DrawRound> &recorded)
 {
     Replay replay;
     SeededRandomiser randomiser(seed);
     DrawSession session(randomiser);
-    replay.init = session.initialise(listPath, seed);
+    replay.init = session.initialise(listPath, seed, plan);
     replay.list = session.listFacts();
     if (replay.init.kind != InitResult::Kind::Ready)
         return replay;

@@ -15,6 +15,7 @@ struct Replay
     QString log;                // the results log drawn again
 };
 
-Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<DrawRound> &recorded);
+Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
+                  const QList<DrawRound> &recorded);
 
 } // namespace taviro

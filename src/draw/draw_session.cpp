@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace taviro {
 
@@ -21,7 +22,7 @@ DrawSession::DrawSession(DrawRandomiser &randomiser)
 {
 }
 
-InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed)
+InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan)
 {
     InitResult result;
     if (isInitialised()) {
@@ -52,6 +53,9 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
     } else if (file.status == Status::Undecodable) {
         result.kind = InitResult::Kind::Undecodable;
         result.message = msg::undecodable(file.badLine);
+    } else if (file.status == Status::BadWorkbook) {
+        result.kind = InitResult::Kind::BadWorkbook;
+        result.message = msg::badWorkbook(QFileInfo(candidateFilePath).fileName(), file.error == QLatin1String("xls"));
     } else {
         const int n = file.count;
         m_randomiser.useSeed(seed);
@@ -64,6 +68,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         m_candidates = std::move(file.lines);
         m_list = {QFileInfo(candidateFilePath).fileName(), file.size, file.sha256, file.encoding, n};
         m_seed = seed;
+        m_plan = plan;
         m_rollNames.clear();
         for (int line : sampleLineNumbers(n))
             m_rollNames.append(m_candidates.at(line - 1));
@@ -141,7 +146,7 @@ StartResult DrawSession::start(const QString &countText)
     m_remaining = static_cast<int>(std::count(m_drawn.cbegin(), m_drawn.cend(), false));
     m_perRound = count;
     const int drawnRounds = static_cast<int>(m_rounds.size()); // a last group ends the draw, so all are drawn rounds
-    m_rounds.append({drawnRounds + 1, count, m_log.nextNumber(), {}, QDateTime::currentDateTime()});
+    m_rounds.append({drawnRounds + 1, count, m_log.nextNumber(), {}, QDateTime::currentDateTime(), nextPrize().name});
     m_state = RoundState::Rolling;
     result.kind = StartResult::Kind::Rolling;
     return result;
@@ -151,7 +156,8 @@ StartResult DrawSession::closeWithLastGroup()
 {
     StartResult result;
     result.kind = StartResult::Kind::LastGroup;
-    DrawRound group{0, m_remaining, m_log.nextNumber(), {}, QDateTime::currentDateTime()};
+    DrawRound group{0, m_remaining, m_log.nextNumber(), {}, QDateTime::currentDateTime(), nextPrize().name};
+    result.appendedLog += logPrize(group.prize);
     QString names;
     for (int p = 0; p < m_drawn.size(); ++p) {
         if (m_drawn[p])
@@ -164,6 +170,7 @@ StartResult DrawSession::closeWithLastGroup()
         m_drawn[p] = true;
         --m_remaining;
     }
+    countForPrize(int(group.winners.size()));
     m_rounds.append(group);
     result.message = msg::lastGroup(names);
     return result;
@@ -184,11 +191,41 @@ RevealResult DrawSession::reveal()
         return result;
     m_randomiser.reshuffle(m_roundPicks);
     m_rounds.last().winners = m_roundPicks;
+    result.appendedLog += logPrize(m_rounds.last().prize);
+    countForPrize(int(m_roundPicks.size()));
     for (const QString &name : qAsConst(m_roundPicks))
         result.appendedLog += m_log.append(name);
     result.label = m_roundPicks.value(m_roundPicks.size() - 1);
     m_state = RoundState::Ready;
     return result;
+}
+
+NextPrize DrawSession::nextPrize() const
+{
+    if (m_prize >= m_plan.size())
+        return {};
+    return {m_plan.at(m_prize).name, m_plan.at(m_prize).count - m_prizeDrawn};
+}
+
+QString DrawSession::logPrize(const QString &prize)
+{
+    if (prize.isEmpty() || std::exchange(m_prizeLogged, true))
+        return {};
+    return m_log.appendPrize(prize);
+}
+
+void DrawSession::countForPrize(int winners)
+{
+    if (m_prize >= m_plan.size())
+        return;
+    // A round may draw fewer than the prize still needs (the organiser
+    // changed the count): the next round goes on with the same prize.
+    m_prizeDrawn += winners;
+    if (m_prizeDrawn >= m_plan.at(m_prize).count) {
+        ++m_prize;
+        m_prizeDrawn = 0;
+        m_prizeLogged = false;
+    }
 }
 
 QString DrawSession::rollTick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw_seed.h"
+#include "prize_plan.h"
 #include "results_log.h"
 #include "text_encoding.h"
 
@@ -48,11 +49,20 @@ struct DrawRound
     int firstEntry = 1; // the number of its first entry in the log
     QStringList winners;
     QDateTime at;       // local time when it was decided
+    QString prize;      // the prize it was drawn for; empty without one
+};
+
+// The prize the next round draws for, and how many it still needs; none
+// (count 0) without a plan or once the plan is done.
+struct NextPrize
+{
+    QString name;
+    int count = 0;
 };
 
 struct InitResult
 {
-    enum class Kind { Ready, Missing, TooFew, TooMany, Unreadable, TooLarge, Undecodable, AlreadyInitialised };
+    enum class Kind { Ready, Missing, TooFew, TooMany, Unreadable, TooLarge, Undecodable, BadWorkbook, AlreadyInitialised };
     Kind kind = Kind::Missing;
     int count = 0;   // records found (Ready, TooFew, TooMany)
     QString message; // the box to show; empty for Ready and AlreadyInitialised
@@ -97,7 +107,8 @@ public:
     explicit DrawSession(DrawRandomiser &randomiser);
 
     // Reads the list and, when it is ready, fixes the draw order from `seed`.
-    InitResult initialise(const QString &candidateFilePath, const DrawSeed &seed);
+    // With a prize plan each prize's winners are logged under its name.
+    InitResult initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan = {});
 
     // A start request with the text of the count box.
     StartResult start(const QString &countText);
@@ -119,6 +130,8 @@ public:
     const ListFacts &listFacts() const { return m_list; }
     const DrawSeed &seed() const { return m_seed; }
     const QList<DrawRound> &rounds() const { return m_rounds; }
+    const QList<Prize> &plan() const { return m_plan; }
+    NextPrize nextPrize() const;
 
     // DrawState, 1-based values as the names say; read-only views for tests.
     int remainingCount() const { return m_remaining; }
@@ -134,6 +147,9 @@ public:
 
 private:
     StartResult closeWithLastGroup();
+    // Logs the prize's heading before its first winners, then counts them.
+    QString logPrize(const QString &prize);
+    void countForPrize(int winners);
 
     DrawRandomiser &m_randomiser;
     RoundState m_state = RoundState::NotInitialised;
@@ -141,6 +157,10 @@ private:
     ListFacts m_list;
     DrawSeed m_seed;
     QList<DrawRound> m_rounds;
+    QList<Prize> m_plan;
+    int m_prize = 0;            // the plan's current prize
+    int m_prizeDrawn = 0;       // its winners so far
+    bool m_prizeLogged = false; // its heading is in the log
     int m_remaining = 0;
     int m_perRound = 0;
     QVector<int> m_drawOrder;

@@ -22,4 +22,11 @@ QString ResultsLog::append(const QString &name)
     return entry;
 }
 
+QString ResultsLog::appendPrize(const QString &prize)
+{
+    const QString line = QStringLiteral("\r\n") + prize;
+    m_text += line;
+    return line;
+}
+
 } // namespace taviro

@@ -16,6 +16,9 @@ public:
     // Appends the entry for `name` with the next number and returns the
     // appended text (CR LF, "[n]:", tab, name).
     QString append(const QString &name);
+    // Appends a prize's heading line (CR LF and the prize's name) before its
+    // winners; the entries' numbers go on across prizes.
+    QString appendPrize(const QString &prize);
 
     const QString &text() const { return m_text; }
     // The number the next entry will carry (RoundNumber).

@@ -19,6 +19,7 @@ QString encodingName(ListEncoding encoding)
     case ListEncoding::Utf8Bom: return QStringLiteral("UTF-8 BOM");
     case ListEncoding::Utf16Le: return QStringLiteral("UTF-16LE");
     case ListEncoding::Utf16Be: return QStringLiteral("UTF-16BE");
+    case ListEncoding::Xlsx: return QStringLiteral("XLSX");
     }
     return {};
 }

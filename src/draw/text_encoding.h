@@ -14,9 +14,10 @@ enum class ListEncoding {
     Utf8Bom, // UTF-8 with a byte-order mark
     Utf16Le, // UTF-16 with its mark (Notepad's "Unicode")
     Utf16Be,
+    Xlsx,    // an Excel workbook: Unicode text
 };
 
-// The encoding's usual name ("GBK", "UTF-8", "UTF-8 BOM", "UTF-16LE", "UTF-16BE").
+// The encoding's usual name ("GBK", "UTF-8", "UTF-8 BOM", "UTF-16LE", "UTF-16BE", "XLSX").
 QString encodingName(ListEncoding encoding);
 
 // The byte-order mark at the start of `bytes` (UTF-8, UTF-16 LE or BE) and

@@ -33,7 +33,8 @@ const QList<std::pair<QString, ListEncoding>> &encodings()
         {encodingName(ListEncoding::Utf8), ListEncoding::Utf8},
         {encodingName(ListEncoding::Utf8Bom), ListEncoding::Utf8Bom},
         {encodingName(ListEncoding::Utf16Le), ListEncoding::Utf16Le},
-        {encodingName(ListEncoding::Utf16Be), ListEncoding::Utf16Be}};
+        {encodingName(ListEncoding::Utf16Be), ListEncoding::Utf16Be},
+        {encodingName(ListEncoding::Xlsx), ListEncoding::Xlsx}};
     return all;
 }
 
@@ -75,12 +76,15 @@ QByteArray encodeRecord(const DrawRecord &r)
     field(QStringLiteral("种子"), r.seed.text());
     field(QStringLiteral("种子SHA-256"), hex(r.seed.commitment()));
     field(QStringLiteral("随机数生成器"), r.generator);
+    for (const Prize &prize : r.plan)
+        field(QStringLiteral("奖项"), prize.name + QLatin1Char('\t') + QString::number(prize.count));
     for (const DrawRound &round : r.rounds) {
         const QString time = QLocale::c().toString(round.at, kTimeFormat);
+        const QString prize = round.prize.isEmpty() ? QString() : QLatin1Char('\t') + round.prize;
         if (round.number > 0)
-            lines << QStringLiteral("第%1轮\t抽取%2人\t%3").arg(round.number).arg(round.count).arg(time);
+            lines << QStringLiteral("第%1轮\t抽取%2人\t%3").arg(round.number).arg(round.count).arg(time) + prize;
         else
-            lines << QStringLiteral("最后一组\t%1人\t%2").arg(round.count).arg(time);
+            lines << QStringLiteral("最后一组\t%1人\t%2").arg(round.count).arg(time) + prize;
         for (int i = 0; i < round.winners.size(); ++i)
             lines << QStringLiteral("[%1]:\t").arg(round.firstEntry + i) + round.winners.at(i);
     }
@@ -100,8 +104,8 @@ ParsedRecord parseRecord(const QByteArray &bytes)
     if (lines.size() < 2 || lines.last() != QString() || lines.at(lines.size() - 2) != kEnd)
         return refused(QStringLiteral("记录不完整，缺少最后的“") + kEnd + QStringLiteral("”一行"));
 
-    static const QRegularExpression roundLine(QStringLiteral("^第(\\d+)轮\\t抽取(\\d+)人\\t(.+)$"));
-    static const QRegularExpression groupLine(QStringLiteral("^最后一组\\t(\\d+)人\\t(.+)$"));
+    static const QRegularExpression roundLine(QStringLiteral("^第(\\d+)轮\\t抽取(\\d+)人\\t([^\\t]+)(?:\\t(.+))?$"));
+    static const QRegularExpression groupLine(QStringLiteral("^最后一组\\t(\\d+)人\\t([^\\t]+)(?:\\t(.+))?$"));
     static const QRegularExpression entryLine(QStringLiteral("^\\[(\\d+)\\]:\\t(.*)$"));
     ParsedRecord parsed;
     DrawRecord &r = parsed.record;
@@ -111,13 +115,14 @@ ParsedRecord parseRecord(const QByteArray &bytes)
         const QString &line = lines.at(i);
         const QString where = QStringLiteral("第%1行").arg(i + 1);
         QRegularExpressionMatch m;
-        if ((m = roundLine.match(line)).hasMatch() || (m = groupLine.match(line)).hasMatch()) {
-            const bool group = m.lastCapturedIndex() == 2;
+        const bool group = groupLine.match(line).hasMatch();
+        if ((m = group ? groupLine.match(line) : roundLine.match(line)).hasMatch()) {
             DrawRound round;
             round.number = group ? 0 : m.captured(1).toInt();
             round.count = m.captured(group ? 1 : 2).toInt();
             round.firstEntry = nextEntry;
             round.at = QLocale::c().toDateTime(m.captured(group ? 2 : 3), kTimeFormat);
+            round.prize = m.captured(group ? 3 : 4);
             if (!round.at.isValid() || (!group && round.number != r.rounds.size() + 1))
                 return refused(where + QStringLiteral("的轮次不对"));
             r.rounds.append(round);
@@ -126,6 +131,11 @@ ParsedRecord parseRecord(const QByteArray &bytes)
                 return refused(where + QStringLiteral("的中奖序号不对"));
             r.rounds.last().winners.append(m.captured(2));
             ++nextEntry;
+        } else if (line.startsWith(QStringLiteral("奖项\t"))) {
+            Prize prize;
+            if (!parsePrizeLine(line.mid(3).replace(QLatin1Char('\t'), QLatin1Char(' ')), prize))
+                return refused(where + QStringLiteral("的奖项写法不对"));
+            r.plan.append(prize);
         } else if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {
             fields.insert(line.left(tab), line.mid(tab + 1));
         } else {

@@ -20,6 +20,7 @@ struct DrawRecord
     DrawSeed seed;
     QByteArray seedSha256; // as read from a record; a written record states the seed's own
     QString generator;
+    QList<Prize> plan; // the prize plan the draw followed; empty without one
     QList<DrawRound> rounds;
     QString resultsFile;      // the results file it belongs to
     QByteArray resultsSha256; // of that file's bytes

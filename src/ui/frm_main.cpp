@@ -6,7 +6,9 @@
 #include "message_boxes.h"
 #include "output/print_service.h"
 #include "output/results_file.h"
+#include "draw/candidate_list.h"
 #include "draw/draw_seed.h"
+#include "draw/prize_plan.h"
 #include "version.h"
 #include "window_sizing.h"
 
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -160,6 +163,7 @@ DrawRecord FrmMain::record() const
     drawn.list = m_session.listFacts();
     drawn.seed = m_session.seed();
     drawn.generator = generatorName();
+    drawn.plan = m_session.plan();
     drawn.rounds = m_session.rounds();
     return drawn;
 }
@@ -179,9 +183,22 @@ void FrmMain::showProof()
         return;
     }
     const DrawSeed &seed = m_session.seed();
-    bar->setTitle(QStringLiteral("名单指纹 ") + listFingerprint(m_session.listFacts().sha256)
+    const NextPrize prize = m_session.nextPrize();
+    bar->setTitle((prize.count > 0 ? QStringLiteral("下一项 %1 %2名  ").arg(prize.name).arg(prize.count) : QString())
+                  + QStringLiteral("名单指纹 ") + listFingerprint(m_session.listFacts().sha256)
                   + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  系统种子SHA-256 "))
                   + seed.shown());
+}
+
+// With a prize plan, the next prize and its count stand where the audience
+// sees them, and the count box holds the count; the organiser may change it
+// before the next start.
+void FrmMain::showNextPrize()
+{
+    showProof();
+    const NextPrize prize = m_session.nextPrize();
+    if (prize.count > 0 && m_session.remainingCount() > 0)
+        m_txtNum->setText(QString::number(prize.count));
 }
 
 // A right click on the window (or the menu key) before Initialise offers the
@@ -221,13 +238,20 @@ void FrmMain::cmdInitClick()
     // The seed is taken now, after the list is fixed: the organiser's public
     // seed, or else fresh bytes of the system's entropy.
     const DrawSeed seed = m_services.publicSeed.isValid() ? m_services.publicSeed : DrawSeed::system();
-    const InitResult result = m_session.initialise(QDir(m_services.appFolder).filePath(QStringLiteral("bonus.txt")), seed);
+    const QString list = m_services.listFile.isEmpty() ? findCandidateFile(m_services.appFolder) : m_services.listFile;
+    // A prize plan beside the list must be whole before anything is drawn.
+    const PrizePlan plan = readPrizePlan(QFileInfo(list).path());
+    if (plan.status == PrizePlan::Status::Malformed || plan.status == PrizePlan::Status::Unreadable) {
+        inform(msg::badPlan(plan.fileName, plan.badLine));
+        return;
+    }
+    const InitResult result = m_session.initialise(list, seed, plan.prizes);
     switch (result.kind) {
     case InitResult::Kind::Ready:
     {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
         m_lblRoll->setText(result.label);
-        showProof();
+        showNextPrize();
         setStartEnabled(true);
         // The focus moves on to Start, not into the settings panel.
         if (focusWidget() == m_cmdInit)
@@ -246,6 +270,7 @@ void FrmMain::cmdInitClick()
     case InitResult::Kind::Unreadable:
     case InitResult::Kind::TooLarge:
     case InitResult::Kind::Undecodable:
+    case InitResult::Kind::BadWorkbook:
         inform(result.message);
         break;
     }
@@ -291,6 +316,7 @@ void FrmMain::startRound()
         const DrawRecord drawn = record();
         const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding(), &drawn);
         appendToResults(result.appendedLog);
+        showNextPrize();
         inform(result.message);
         moveResultsCaretToEnd();
         informIfAny(unsafe);
@@ -330,6 +356,7 @@ void FrmMain::timer2Timer()
     m_lblRoll->setText(result.label);
     appendToResults(result.appendedLog);
     moveResultsCaretToEnd();
+    showNextPrize();
     setStartEnabled(true);
     informIfAny(unsafe);
 }

@@ -29,6 +29,7 @@ struct FrmMainServices
     QString appFolder; // where bonus.txt is read and the results file written
     QString namedFolder = {}; // empty for the program's own folder; otherwise named in the list and save messages
     DrawSeed publicSeed = {}; // from the command line; else a system seed at Initialise, or one entered in the window
+    QString listFile = {};    // a workbook or CSV named on the command line; else the list found in appFolder
 };
 
 // The draw window. It maps the session's outcomes to captions, messages,
@@ -72,6 +73,7 @@ private:
 
     void askPublicSeed();
     void showProof();
+    void showNextPrize();
     DrawRecord record() const;
     void inform(const QString &text);
     void informIfAny(const QString &text);

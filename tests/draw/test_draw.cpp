@@ -205,34 +205,43 @@ private slots:
         QCOMPARE(GenRndArray(10000, 3, again), picked);
         QVERIFY(GenRndArray(10000, 3, next) != picked);
     }
-    // A draw repeated from its list, seed and counts gives the same rounds, last group included, whatever a
-    // refused count came between; another seed, an edited winner or count do not.
+    // A draw with a prize plan repeated from its list, seed, plan and counts gives the same rounds and log, whatever a
+    // refused count came between; another seed, an edited winner or count do not. A prize drawn in two rounds (the
+    // count lowered) has one heading; the last group falls under the prize it was drawn for.
     void replay()
     {
         QVERIFY(write(numberedLines(10)));
         const DrawSeed seed = DrawSeed::publicText("07 23 41");
+        const QList<Prize> plan{{"三等奖", 4}, {"一等奖", 10}};
         SeededRandomiser randomiser(DrawSeed::system()); // Initialise hands it the seed
         DrawSession s(randomiser);
-        QCOMPARE(s.initialise(bonus(), seed).kind, Kind::Ready);
-        for (const char *count : {"3", "12", "4", "1"}) {
+        QCOMPARE(s.initialise(bonus(), seed, plan).kind, Kind::Ready);
+        QList<int> needed;
+        for (const char *count : {"2", "12", "2", "4", "1"}) {
+            needed << s.nextPrize().count;
             if (s.start(count).kind == SK::Rolling) {
                 s.stop();
                 s.reveal();
             }
         }
-        QCOMPARE(s.rounds().size(), 3); // 3, 4, then the last 3 as a group
+        QCOMPARE(needed, (QList<int>{4, 2, 2, 10, 6}));
+        QCOMPARE(s.nextPrize().count, 4); // 一等奖 still lacks 4: nobody is left
+        QCOMPARE(s.rounds().size(), 4); // 2, 2, 4, then the last 2 as a group
         QCOMPARE(s.rounds().last().number, 0);
-        const Replay same = replayDraw(bonus(), seed, s.rounds());
+        QCOMPARE(s.rounds().last().prize, "一等奖");
+        static const QRegularExpression shape(R"(^摇号结果\r\n\r\n三等奖(\r\n\[[1-4]\]:\tL\d+){4}\r\n一等奖(\r\n\[([5-9]|10)\]:\tL\d+){6}$)");
+        QVERIFY2(shape.match(s.log().text()).hasMatch(), qPrintable(s.log().text()));
+        const Replay same = replayDraw(bonus(), seed, plan, s.rounds());
         QCOMPARE(same.firstDifference, -1);
         QCOMPARE(same.log, s.log().text());
         QCOMPARE(same.list.sha256, QCryptographicHash::hash(numberedLines(10), QCryptographicHash::Sha256));
-        QCOMPARE(replayDraw(bonus(), DrawSeed::publicText("07 23 42"), s.rounds()).firstDifference, 0);
+        QCOMPARE(replayDraw(bonus(), DrawSeed::publicText("07 23 42"), plan, s.rounds()).firstDifference, 0);
         QList<DrawRound> edited = s.rounds();
         edited[1].winners.swapItemsAt(0, 1);
-        QCOMPARE(replayDraw(bonus(), seed, edited).firstDifference, 1);
+        QCOMPARE(replayDraw(bonus(), seed, plan, edited).firstDifference, 1);
         edited = s.rounds();
-        edited[0].count = 2;
-        QCOMPARE(replayDraw(bonus(), seed, edited).firstDifference, 0);
+        edited[0].count = 3;
+        QCOMPARE(replayDraw(bonus(), seed, plan, edited).firstDifference, 0);
     }
     // Whole sessions with the seeded generator, one seed each: a round's winners in the order revealed are equally likely;
     // a 10000-line draw order keeps about 4 lines in place (either way) or by their neighbour (Poisson).

@@ -4,11 +4,13 @@
 #include "draw/legacy_text.h"
 
 #include <QBuffer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace taviro;
 using Enc = ListEncoding;
 Q_DECLARE_METATYPE(ListEncoding)
+Q_DECLARE_METATYPE(CandidateFile::Status)
 
 namespace {
 QByteArray utf16(const QString &text, Enc order) // with its mark
@@ -67,6 +69,41 @@ private slots:
             QCOMPARE(file.encoding, encoding);
             QCOMPARE(file.badLine, badLine);
         }
+    }
+    // Workbooks written by real spreadsheet writers (tests/data/make_workbooks.py) and CSV files, and the candidates
+    // read: the first sheet's used rows as Excel pastes them, cells apart by tabs, numbers as Excel shows them.
+    void spreadsheets_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes"); // a CSV file's; empty for a workbook of tests/data
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<CandidateFile::Status>("status");
+        const auto ok = CandidateFile::Status::Ok;
+        QTest::newRow("shared strings, formats, a date, blanks, a second sheet") << "staff.xlsx" << QByteArray()
+            << QStringList{"工号\t姓名\t部门", "0012\t刘䶮\t研发部", "13\t𠮷田\t", "\t\t", "\t王 小二\t3.5",
+                           "000123\t2026-12-07\t25%", "1,234,567.89\t2026/12/7 9:30\t第一行 第二行"} << ok;
+        QTest::newRow("inline strings, a boolean") << "inline.xlsx" << QByteArray() << QStringList{"张三\t", "李四\tTRUE"} << ok;
+        QTest::newRow("damaged") << "damaged.xlsx" << QByteArray() << QStringList{} << CandidateFile::Status::BadWorkbook;
+        QTest::newRow("an old .xls renamed") << "old.xlsx" << QByteArray() << QStringList{} << CandidateFile::Status::BadWorkbook;
+        QTest::newRow("CSV UTF-8 (Excel): mark, quotes, a comma and a line end inside")
+            << "list.csv" << QByteArray("\xEF\xBB\xBF" "0012,\"\xE5\x88\x98,\xE4\xB6\xAE\"\r\n13,\"a \"\"b\"\"\r\nc\"\r\n")
+            << QStringList{"0012\t刘,䶮", "13\ta \"b\" c"} << ok;
+        QTest::newRow("CSV (Excel, GBK), empty fields, a blank line")
+            << "list.csv" << QByteArray("\xD5\xC5\xC8\xFD,,\r\n\r\nx,y") << QStringList{"张三\t\t", "", "x\ty"} << ok;
+    }
+    void spreadsheets()
+    {
+        QFETCH(QString, file); QFETCH(QByteArray, bytes); QFETCH(QStringList, lines); QFETCH(CandidateFile::Status, status);
+        QTemporaryDir dir;
+        QString path = QDir(TAVIRO_TEST_DATA "/workbooks").filePath(file);
+        if (!bytes.isEmpty()) {
+            QFile csv(path = dir.filePath(file));
+            QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write(bytes) == bytes.size());
+        }
+        const CandidateFile read = readCandidateFile(path);
+        QCOMPARE(read.status, status);
+        QCOMPARE(read.lines, lines);
+        QCOMPARE(read.count, status == CandidateFile::Status::Ok ? lines.size() : 0);
     }
     void rules_data()
     {

@@ -104,6 +104,12 @@ class TestFrmMain : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        const QDir rare(qEnvironmentVariable("TAVIRO_RARE_FONTS")); // under Wine: a font of the rare characters
+        for (const QString &file : rare.entryList({"*.ttf"}))
+            QVERIFY(QFontDatabase::addApplicationFont(rare.filePath(file)) >= 0);
+    }
     void init() { f = std::make_unique<MainWindowFixture>(); }
     void cleanup() { f.reset(); }
 
@@ -302,6 +308,10 @@ private slots:
         QCOMPARE(readAll(taviro::resultsFilePath(f->folder.path())),
                  "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t𪚥\r\n[2]:\t𠮷田\r\n[3]:\t刘䶮\r\n").toUtf8());
         QCOMPARE(results()->toPlainText(), "摇号结果\n\n[1]:\t𪚥\n[2]:\t𠮷田\n[3]:\t刘䶮");
+#ifdef Q_OS_WIN // Wine's offscreen fonts are this machine's common ones; Windows has SimSun-ExtB
+        if (!qEnvironmentVariableIsSet("TAVIRO_RARE_FONTS"))
+            QSKIP("the glyphs are checked by ui_rare_characters, with a font of the rare characters added");
+#endif
         for (const QFont &font : {roll()->font(), results()->font(), taviro::resultsPrintFont()}) {
             QTextLayout layout(names.join(""), font);
             layout.beginLayout();
@@ -513,7 +523,7 @@ private slots:
         const taviro::ParsedRecord record = taviro::parseRecord(readAll(QDir(f->folder.path()).filePath("摇号记录.txt")));
         QVERIFY2(record.ok && record.record.seed.kind == taviro::DrawSeed::Kind::System, qPrintable(record.error));
         QCOMPARE(record.record.rounds.size(), rounds + 1);
-        const taviro::Replay replay = taviro::replayDraw(QDir(f->folder.path()).filePath("bonus.txt"), record.record.seed, record.record.rounds);
+        const taviro::Replay replay = taviro::replayDraw(QDir(f->folder.path()).filePath("bonus.txt"), record.record.seed, {}, record.record.rounds);
         QCOMPARE(replay.firstDifference, -1);
         QCOMPARE(replay.log, f->session().log().text());
     }
