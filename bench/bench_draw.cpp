@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -140,10 +141,27 @@ int main(int argc, char **argv)
     row("reading 10000 Chinese names in GBK", readGbk);
     const Figure readUtf8 = measure({}, [&] { g_sink += readCandidateFile(utf8Path).count; });
     row("reading 10000 Chinese names in UTF-8", readUtf8);
+    // The same names as a workbook, written by XlsxWriter (tests/data/make_workbooks.py).
+    const QString xlsxPath = dir.filePath("xlsx/bonus.xlsx");
+    QDir(dir.path()).mkpath("xlsx");
+    const bool workbook =
+        QProcess::execute("/usr/bin/python3", {TAVIRO_SOURCE_DIR "/tests/data/make_workbooks.py", "--bench", xlsxPath}) == 0;
+    if (workbook) {
+        const Figure readXlsx = measure({}, [&] { g_sink += readCandidateFile(xlsxPath).count; });
+        row("reading 10000 names from a workbook", readXlsx);
+        std::printf("%-52s %10.2f\n", "  ratio to the same names as GBK text", readXlsx.median / readGbk.median);
+    } else {
+        std::printf("reading a workbook: skipped, python3-xlsxwriter is not installed\n");
+    }
     const Figure initGbk = initialiseOf(gbkPath);
     row("initialise, 10000 Chinese names in GBK, CR LF", initGbk);
     const Figure initUtf8 = initialiseOf(utf8Path);
     row("initialise, 10000 Chinese names in UTF-8, LF", initUtf8);
+    if (workbook) {
+        const Figure initXlsx = initialiseOf(xlsxPath);
+        row("initialise, 10000 names from a workbook", initXlsx);
+        std::printf("%-52s %10.2f\n", "  ratio to the same names as GBK text", initXlsx.median / initGbk.median);
+    }
 
     const Figure start = measure(
         [&] {

@@ -3,6 +3,7 @@
 #include "app/working_folder.h"
 #include "app/first_window.h"
 #include "app/verify.h"
+#include "draw/candidate_list.h"
 #include "draw/seeded_randomiser.h"
 #include "output/print_service.h"
 #include "ui/compact_style.h"
@@ -96,8 +97,7 @@ int main(int argc, char *argv[])
         if (command.action == taviro::CommandLine::Action::Verify) {
             verdict = taviro::verifyRecord(command.file, command.list);
         } else {
-            const QString folder = workingFolder(command).path;
-            verdict = taviro::fingerprintOf(command.file.isEmpty() ? QDir(folder).filePath(QStringLiteral("bonus.txt"))
+            verdict = taviro::fingerprintOf(command.file.isEmpty() ? taviro::findCandidateFile(workingFolder(command).path)
                                                                    : command.file);
         }
         taviro::tellUser(verdict.sentence + QLatin1Char('\n'), verdict.status != 0);

@@ -25,9 +25,11 @@ Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Pri
     if (replay.init.kind != InitResult::Kind::Ready)
         return replay;
     for (int i = 0; i < recorded.size(); ++i) {
-        // Each round as the organiser asked for it; a last group is drawn by
-        // any start once too few are left.
-        const StartResult started = session.start(QString::number(recorded[i].count));
+        // Each round as the organiser asked for it. A last group came from a
+        // start once too few were left, or from a prize that needed more than
+        // were left: a count above what is left brings it either way.
+        const int count = recorded[i].number > 0 ? recorded[i].count : recorded[i].count + 1;
+        const StartResult started = session.start(QString::number(count));
         if (started.kind == StartResult::Kind::Rolling) {
             session.stop();
             session.reveal();

@@ -109,6 +109,10 @@ StartResult DrawSession::start(const QString &countText)
         result.countTextToWrite = QStringLiteral("1");
     }
     if (m_remaining < count) {
+        // A prize that needs more winners than are left takes them all, as
+        // the last group under its heading.
+        if (nextPrize().count >= m_remaining)
+            return closeWithLastGroup();
         // A refused count is not kept: the next start tests against the
         // previous round's count, as if this request had never been made.
         result.kind = StartResult::Kind::Refused;

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 
 namespace taviro {
@@ -128,8 +129,9 @@ bool readWorkbook(const ZipArchive &zip, WorkbookParts &parts)
 // A cell's text as Excel shows it.
 QString cellText(QXmlStreamReader &xml, const WorkbookParts &parts)
 {
-    const QString type = xml.attributes().value(QLatin1String("t")).toString();
-    const int style = xml.attributes().value(QLatin1String("s")).toInt();
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const QStringView type = attributes.value(QLatin1String("t"));
+    const int style = attributes.value(QLatin1String("s")).toInt();
     QString value, inlineText;
     int depth = 1;
     while (depth > 0 && !xml.atEnd()) {
@@ -330,12 +332,15 @@ Worksheet readFirstWorksheet(const QByteArray &bytes, int maxRows, qint64 maxCha
     if (!zip.isOpen() || !readWorkbook(zip, parts) || !zip.read(parts.firstSheet, xmlBytes))
         return sheet;
 
-    QMap<int, QMap<int, QString>> cells; // row -> column -> text, non-empty cells only
-    int row = 0, column = 0;
+    // The non-empty cells, row by row in the order written (rows and cells
+    // stand in their order in a sheet): (row, [(column, text)]).
+    using Line = QList<std::pair<int, QString>>;
+    QList<std::pair<int, Line>> cells;
+    int row = 0, column = 0, lastColumn = 1;
+    qint64 chars = 0;
     QXmlStreamReader xml(xmlBytes);
     while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
+        if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == QLatin1String("row")) {
             const int r = xml.attributes().value(QLatin1String("r")).toInt();
@@ -345,9 +350,16 @@ Worksheet readFirstWorksheet(const QByteArray &bytes, int maxRows, qint64 maxCha
             const int c = columnOf(xml.attributes().value(QLatin1String("r")));
             column = c > 0 ? c : column + 1;
             QString text = cellText(xml, parts);
-            text.replace(QRegularExpression(QStringLiteral("\\r\\n|\\r|\\n")), QStringLiteral(" "));
-            if (!text.isEmpty())
-                cells[row][column] = text;
+            static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\r|\\n"));
+            if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
+                text.replace(lineEnd, QStringLiteral(" "));
+            if (text.isEmpty())
+                continue;
+            if (cells.isEmpty() || cells.constLast().first != row)
+                cells.append(std::make_pair(row, Line()));
+            chars += text.size();
+            lastColumn = qMax(lastColumn, column);
+            cells.last().second.append({column, std::move(text)});
         }
     }
     if (xml.hasError())
@@ -355,14 +367,12 @@ Worksheet readFirstWorksheet(const QByteArray &bytes, int maxRows, qint64 maxCha
     sheet.status = Worksheet::Status::Ok;
     if (cells.isEmpty())
         return sheet;
-    int lastColumn = 1;
-    qint64 chars = 0;
-    for (const auto &line : qAsConst(cells)) {
-        lastColumn = qMax(lastColumn, line.lastKey());
-        for (const QString &text : line)
-            chars += text.size();
-    }
-    const qint64 rowCount = qint64(cells.lastKey()) - cells.firstKey() + 1;
+    // Excel writes rows and cells in order; a sheet that does not is put in order, the first cell of a place kept.
+    const auto byPlace = [](const auto &a, const auto &b) { return a.first < b.first; };
+    std::stable_sort(cells.begin(), cells.end(), byPlace);
+    for (auto &[r, line] : cells)
+        std::stable_sort(line.begin(), line.end(), byPlace);
+    const qint64 rowCount = qint64(cells.constLast().first) - cells.constFirst().first + 1;
     if (rowCount > maxRows) {
         sheet.status = Worksheet::Status::TooMany;
         return sheet;
@@ -371,12 +381,23 @@ Worksheet readFirstWorksheet(const QByteArray &bytes, int maxRows, qint64 maxCha
         sheet.status = Worksheet::Status::TooLarge;
         return sheet;
     }
-    for (int r = cells.firstKey(); r <= cells.lastKey(); ++r) {
-        const QMap<int, QString> line = cells.value(r);
-        QStringList fields;
-        for (int c = 1; c <= lastColumn; ++c)
-            fields.append(line.value(c));
-        sheet.rows.append(fields.join(QLatin1Char('\t')));
+    sheet.rows.reserve(rowCount);
+    int next = cells.constFirst().first;
+    for (const auto &[r, line] : qAsConst(cells)) {
+        if (r < next) // the same row again
+            continue;
+        for (; next < r; ++next) // empty rows between
+            sheet.rows.append(QString(lastColumn - 1, QLatin1Char('\t')));
+        QString text;
+        int at = 1, written = 0;
+        for (const auto &[c, cell] : line) {
+            if (c <= written) // the same place again
+                continue;
+            text += QString(c - at, QLatin1Char('\t')) + cell;
+            at = written = c;
+        }
+        sheet.rows.append(text + QString(lastColumn - at, QLatin1Char('\t')));
+        next = r + 1;
     }
     return sheet;
 }
