@@ -26,7 +26,7 @@ kill_app() { kill "${1:--TERM}" "$app_pid"; wait "$app_pid" 2>/dev/null || true;
 start_app() { # runs the command that starts the program and waits for its window
   "$@" &
   app_pid=$!
-  main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V1\.0\.2' | head -1)" || fail "no window"
+  main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V[0-9]' | head -1)" || fail "no window"
 }
 
 # Without a window manager keys go to the window under the pointer (no --sync: it never returns if already there).

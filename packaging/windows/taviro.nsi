@@ -1,5 +1,5 @@
 ; Taviro's installer. scripts/package-windows builds it from the staged folder:
-;   makensis -DVERSION=1.0.2 -DSTAGE=<staged folder> -DFILES=<file list> -DOUTFILE=<setup.exe> taviro.nsi
+;   makensis -DVERSION=<version> -DSTAGE=<staged folder> -DFILES=<file list> -DOUTFILE=<setup.exe> taviro.nsi
 ; The file list holds two macros written from the staged folder, TAVIRO_INSTALL_FILES
 ; and TAVIRO_REMOVE_FILES, so the uninstaller removes exactly what was installed
 ; and never a folder's other contents: bonus.txt and results that a user puts in

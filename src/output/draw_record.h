@@ -15,7 +15,7 @@ namespace taviro {
 // mark, CR LF.
 struct DrawRecord
 {
-    QString program; // "Taviro 1.0.2"
+    QString program; // "Taviro" and the version
     ListFacts list;
     DrawSeed seed;
     QByteArray seedSha256; // as read from a record; a written record states the seed's own

@@ -9,7 +9,7 @@
 #include "draw/candidate_list.h"
 #include "draw/draw_seed.h"
 #include "draw/prize_plan.h"
-#include "version.h"
+#include "ui/version.h"
 #include "window_sizing.h"
 
 #include <QApplication>

@@ -10,7 +10,7 @@ apt-get install -y -qq "$deb" >/dev/null
 useradd --home-dir "$home" --shell /bin/sh "$user" && chown "$user:" "$home"
 as_user() { runuser -u "$user" -- env -i HOME="$home" LANG=C.UTF-8 PATH=/usr/bin:/bin DISPLAY="${DISPLAY:-}" "$@"; }
 
-[ "$(as_user taviro --version)" = "Taviro 1.0.2" ] || fail "taviro --version"
+[ "$(as_user taviro --version)" = "Taviro $(dpkg-deb -f "$deb" Version)" ] || fail "taviro --version"
 ! as_user gio mime text/plain | grep -q taviro || fail "Taviro opens text files: $(as_user gio mime text/plain)"
 status=0
 as_user taviro "$home/missing" 2>/dev/null || status=$?

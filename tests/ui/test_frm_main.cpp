@@ -116,7 +116,7 @@ private slots:
     // The window as it opens, and a few facts a wrong twips conversion or parent would break.
     void startUpAndLayout()
     {
-        QCOMPARE(f->window->windowTitle(), QStringLiteral("Taviro V1.0.2     -  最简单摇号软件"));
+        QCOMPARE(f->window->windowTitle(), QStringLiteral("Taviro V" TAVIRO_VERSION "     -  最简单摇号软件"));
         for (auto [name, red] : {std::pair{"FrmMain", true}, {"Frame_Oper", true}, {"Frame_Settings", false}})
             QCOMPARE(w(name)->palette().color(QPalette::Window) == Qt::red, red);
         QVERIFY(!start()->isEnabled() && QApplication::focusWidget() == results());
