@@ -145,7 +145,8 @@ int main(int argc, char **argv)
     const QString xlsxPath = dir.filePath("xlsx/bonus.xlsx");
     QDir(dir.path()).mkpath("xlsx");
     const bool workbook =
-        QProcess::execute("/usr/bin/python3", {TAVIRO_SOURCE_DIR "/tests/data/make_workbooks.py", "--bench", xlsxPath}) == 0;
+        QProcess::execute("/usr/bin/python3", {TAVIRO_SOURCE_DIR "/tests/data/make_workbooks.py", "--bench", xlsxPath})
+        == 0;
     if (workbook) {
         const Figure readXlsx = measure({}, [&] { g_sink += readCandidateFile(xlsxPath).count; });
         row("reading 10000 names from a workbook", readXlsx);
@@ -204,8 +205,8 @@ int main(int argc, char **argv)
         if (!failure.isEmpty())
             std::fprintf(stderr, "%s\n", qPrintable(failure));
     });
-    const QByteArray copyRow = "recovery copy of a 10000-entry log, "
-        + QByteArray::number(QFileInfo(recovery.path()).size() / 1024) + " KB";
+    const QByteArray copyRow =
+        "recovery copy of a 10000-entry log, " + QByteArray::number(QFileInfo(recovery.path()).size() / 1024) + " KB";
     row(copyRow.constData(), copy);
 
     // A 10000-winner draw of 100 rounds saved with its record, then checked as `taviro --verify` does.
@@ -229,7 +230,7 @@ int main(int argc, char **argv)
 
     std::printf("\nratio reveal 10000 / reveal 1000              %6.2f\n", reveal10000.median / reveal1000.median);
     std::printf("ratio last group 5000 / last group 500        %6.2f\n", last5000.median / last500.median);
-    std::printf("ratio initialise UTF-8 / GBK                  %6.2f (reading alone %.2f)\n", initUtf8.median / initGbk.median,
-                readUtf8.median / readGbk.median);
+    std::printf("ratio initialise UTF-8 / GBK                  %6.2f (reading alone %.2f)\n",
+                initUtf8.median / initGbk.median, readUtf8.median / readGbk.median);
     return g_sink == -1;
 }

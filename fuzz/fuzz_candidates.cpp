@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(line >= 1 && line <= file.count);
 
     int mark = 0;
-    if (const ListEncoding marked = markedEncoding(bytes, &mark); marked == ListEncoding::Utf16Le || marked == ListEncoding::Utf16Be) {
+    if (const ListEncoding marked = markedEncoding(bytes, &mark);
+        marked == ListEncoding::Utf16Le || marked == ListEncoding::Utf16Be) {
         check(file.encoding == marked);
         return 0; // its units are split by the same collector as bytes are
     }
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     for (int i = 0; i < expected.size(); ++i) {
         // UTF-8 is kept exactly; GBK as the code page decodes it, never with a replacement character.
-        check(utf8 ? file.lines.at(i).toUtf8() == expected.at(i) : file.lines.at(i) == decodeLegacyText(expected.at(i)));
+        check(utf8 ? file.lines.at(i).toUtf8() == expected.at(i)
+                   : file.lines.at(i) == decodeLegacyText(expected.at(i)));
         check(!file.lines.at(i).contains(QChar(0xFFFD)) || utf8);
         check(!expected.at(i).contains('\r') && !expected.at(i).contains('\n'));
     }

@@ -47,8 +47,8 @@ void tellUser(const QString &text, bool refusal)
     if (writeTo(GetStdHandle(which), text))
         return;
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, 0, nullptr);
+        const HANDLE console =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         const bool shown = writeTo(console, QStringLiteral("\r\n") + text);
         if (console != INVALID_HANDLE_VALUE)
             CloseHandle(console);

@@ -48,7 +48,8 @@ FormSpec makeAboutForm()
     };
     // name, families, fallbacks, points, bold, text, back, centred, border
     f.appearance = {
-        {"LblVer", "微软雅黑|Microsoft YaHei", kSansFallbacks, 14.25, true, kHighlightColour, kDefaultColour, true, false},
+        {"LblVer", "微软雅黑|Microsoft YaHei", kSansFallbacks, 14.25, true, kHighlightColour, kDefaultColour, true,
+         false},
         {"Label2", "宋体|SimSun|NSimSun", kSerifFallbacks, 9, true, rgbColour(0xC00000), kDefaultColour, false, false},
         {"Txt_Help", nullptr, nullptr, 0, false, rgbColour(0x0000FF), kDefaultColour, false, false},
     };
@@ -63,10 +64,7 @@ const FormSpec &aboutFormSpec()
     return form;
 }
 
-QString usageNotes()
-{
-    return QString::fromUtf8(kUsageNotes);
-}
+QString usageNotes() { return QString::fromUtf8(kUsageNotes); }
 
 FrmAbout::FrmAbout(QWidget *parent)
     : QDialog(parent)

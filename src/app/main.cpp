@@ -31,10 +31,7 @@
 
 namespace {
 
-void complain(const QString &line)
-{
-    taviro::tellUser(QStringLiteral("taviro: ") + line + QLatin1Char('\n'), true);
-}
+void complain(const QString &line) { taviro::tellUser(QStringLiteral("taviro: ") + line + QLatin1Char('\n'), true); }
 
 // Without a display Qt aborts with its platform plugin's long message; the
 // user gets one line instead. (Other systems always have their one screen.)
@@ -97,8 +94,8 @@ int main(int argc, char *argv[])
         if (command.action == taviro::CommandLine::Action::Verify) {
             verdict = taviro::verifyRecord(command.file, command.list);
         } else {
-            verdict = taviro::fingerprintOf(command.file.isEmpty() ? taviro::findCandidateFile(workingFolder(command).path)
-                                                                   : command.file);
+            verdict = taviro::fingerprintOf(
+                command.file.isEmpty() ? taviro::findCandidateFile(workingFolder(command).path) : command.file);
         }
         taviro::tellUser(verdict.sentence + QLatin1Char('\n'), verdict.status != 0);
         return verdict.status;
@@ -127,8 +124,12 @@ int main(int argc, char *argv[])
         if (fitting >= scale)
             break;
         const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size() * scale;
-        complain(QStringLiteral("at scale %1 the window does not fit the screen (%2x%3); scale %4 is the largest that fits")
-                     .arg(scale).arg(screen.width()).arg(screen.height()).arg(fitting));
+        complain(
+            QStringLiteral("at scale %1 the window does not fit the screen (%2x%3); scale %4 is the largest that fits")
+                .arg(scale)
+                .arg(screen.width())
+                .arg(screen.height())
+                .arg(fitting));
         app.reset();
         scale = fitting;
     }
@@ -160,7 +161,8 @@ int main(int argc, char *argv[])
             nullptr,
             QStringLiteral("这个文件夹里已经有一个Taviro在运行%1，请使用那个窗口。\n同一个文件夹里同时运行两个，"
                            "会互相覆盖摇号结果。\n\n文件夹：%2")
-                .arg(raised ? QStringLiteral("（已经把它放到最前面）") : QString(), QDir::toNativeSeparators(folder.path)),
+                .arg(raised ? QStringLiteral("（已经把它放到最前面）") : QString(),
+                     QDir::toNativeSeparators(folder.path)),
             QString::fromUtf8(taviro::kVersion.title));
         return 0;
     }

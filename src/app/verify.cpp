@@ -41,7 +41,9 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
 
     const QString list = listPath.isEmpty() ? QFileInfo(recordPath).dir().filePath(record.list.fileName) : listPath;
     if (record.generator != generatorName())
-        return verdict(1, QStringLiteral("随机数生成器不同：记录用的是“%1”，本程序用的是“%2”。").arg(record.generator, generatorName()));
+        return verdict(1,
+                       QStringLiteral("随机数生成器不同：记录用的是“%1”，本程序用的是“%2”。")
+                           .arg(record.generator, generatorName()));
     if (record.seed.commitment() != record.seedSha256)
         return verdict(1, QStringLiteral("种子与记录不符：记录中的种子与它的SHA-256对不上。"));
 
@@ -49,18 +51,22 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
         return verdict(1, QStringLiteral("找不到名单%1，无法核对。").arg(native(list)));
     const Replay replay = replayDraw(list, record.seed, record.plan, record.rounds);
     if (replay.list.sha256 != record.list.sha256 || replay.init.kind != InitResult::Kind::Ready)
-        return verdict(1, QStringLiteral("名单与记录不符：%1的名单指纹是%2，记录中是%3。")
-                              .arg(native(list), listFingerprint(replay.list.sha256), listFingerprint(record.list.sha256)));
+        return verdict(
+            1,
+            QStringLiteral("名单与记录不符：%1的名单指纹是%2，记录中是%3。")
+                .arg(native(list), listFingerprint(replay.list.sha256), listFingerprint(record.list.sha256)));
     if (replay.firstDifference >= 0) {
         const DrawRound &recorded = record.rounds.at(replay.firstDifference);
         const QStringList again = replay.firstDifference < replay.rounds.size()
-            ? replay.rounds.at(replay.firstDifference).winners : QStringList();
-        return verdict(1, QStringLiteral("%1与记录不符：按记录中的名单、种子和人数重新摇号，中奖者是%2，记录中是%3。")
-                              .arg(roundName(recorded), names(again), names(recorded.winners)));
+            ? replay.rounds.at(replay.firstDifference).winners
+            : QStringList();
+        return verdict(1,
+                       QStringLiteral("%1与记录不符：按记录中的名单、种子和人数重新摇号，中奖者是%2，记录中是%3。")
+                           .arg(roundName(recorded), names(again), names(recorded.winners)));
     }
 
-    const QByteArray expected = QCryptographicHash::hash(encodeResults(replay.log, replay.list.encoding),
-                                                         QCryptographicHash::Sha256);
+    const QByteArray expected =
+        QCryptographicHash::hash(encodeResults(replay.log, replay.list.encoding), QCryptographicHash::Sha256);
     const QString results = resultsPathForRecord(recordPath);
     QFile saved(results);
     if (!saved.open(QIODevice::ReadOnly))
@@ -68,8 +74,10 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
     const QByteArray actual = QCryptographicHash::hash(saved.readAll(), QCryptographicHash::Sha256);
     if (actual != record.resultsSha256 || actual != expected)
         return verdict(1, QStringLiteral("结果文件与记录不符：%1的内容不是这次摇号的结果。").arg(native(results)));
-    return verdict(0, QStringLiteral("核对无误：名单、种子和全部%1轮的中奖者都与记录一致，%2也与记录相符。")
-                          .arg(record.rounds.size()).arg(QFileInfo(results).fileName()));
+    return verdict(0,
+                   QStringLiteral("核对无误：名单、种子和全部%1轮的中奖者都与记录一致，%2也与记录相符。")
+                       .arg(record.rounds.size())
+                       .arg(QFileInfo(results).fileName()));
 }
 
 Verdict fingerprintOf(const QString &listPath)
@@ -79,8 +87,9 @@ Verdict fingerprintOf(const QString &listPath)
     if (!QFileInfo(listPath).isFile() || !file.open(QIODevice::ReadOnly) || !hash.addData(&file))
         return verdict(2, QStringLiteral("无法读取名单%1。").arg(native(listPath)));
     const QByteArray sha256 = hash.result();
-    return verdict(0, QStringLiteral("名单指纹 %1（SHA-256 %2）：%3")
-                          .arg(listFingerprint(sha256), QString::fromLatin1(sha256.toHex()), native(listPath)));
+    return verdict(0,
+                   QStringLiteral("名单指纹 %1（SHA-256 %2）：%3")
+                       .arg(listFingerprint(sha256), QString::fromLatin1(sha256.toHex()), native(listPath)));
 }
 
 } // namespace taviro

@@ -8,7 +8,7 @@ namespace taviro {
 // its list, and the results file beside the record checked against both.
 struct Verdict
 {
-    int status = 2;   // 0 everything matches, 1 something differs, 2 the record cannot be read
+    int status = 2; // 0 everything matches, 1 something differs, 2 the record cannot be read
     QString sentence; // one Chinese sentence saying which
 };
 

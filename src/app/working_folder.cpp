@@ -33,17 +33,27 @@ QString inOurStyle(QString error)
 // argument; "-style=fusion" and the like carry theirs.
 const QHash<QString, bool> &qtOptionsTakingValue()
 {
-    static const QHash<QString, bool> options{
-        {QStringLiteral("platform"), true}, {QStringLiteral("platformpluginpath"), true},
-        {QStringLiteral("platformtheme"), true}, {QStringLiteral("plugin"), true},
-        {QStringLiteral("qwindowgeometry"), true}, {QStringLiteral("qwindowicon"), true},
-        {QStringLiteral("qwindowtitle"), true}, {QStringLiteral("session"), true},
-        {QStringLiteral("style"), true}, {QStringLiteral("stylesheet"), true},
-        {QStringLiteral("display"), true}, {QStringLiteral("geometry"), true}, {QStringLiteral("name"), true},
-        {QStringLiteral("reverse"), false}, {QStringLiteral("widgetcount"), false},
-        {QStringLiteral("nograb"), false}, {QStringLiteral("dograb"), false}, {QStringLiteral("sync"), false},
-        {QStringLiteral("qmljsdebugger"), false}, {QStringLiteral("dialogs"), false},
-        {QStringLiteral("fontengine"), false}};
+    static const QHash<QString, bool> options{{QStringLiteral("platform"), true},
+                                              {QStringLiteral("platformpluginpath"), true},
+                                              {QStringLiteral("platformtheme"), true},
+                                              {QStringLiteral("plugin"), true},
+                                              {QStringLiteral("qwindowgeometry"), true},
+                                              {QStringLiteral("qwindowicon"), true},
+                                              {QStringLiteral("qwindowtitle"), true},
+                                              {QStringLiteral("session"), true},
+                                              {QStringLiteral("style"), true},
+                                              {QStringLiteral("stylesheet"), true},
+                                              {QStringLiteral("display"), true},
+                                              {QStringLiteral("geometry"), true},
+                                              {QStringLiteral("name"), true},
+                                              {QStringLiteral("reverse"), false},
+                                              {QStringLiteral("widgetcount"), false},
+                                              {QStringLiteral("nograb"), false},
+                                              {QStringLiteral("dograb"), false},
+                                              {QStringLiteral("sync"), false},
+                                              {QStringLiteral("qmljsdebugger"), false},
+                                              {QStringLiteral("dialogs"), false},
+                                              {QStringLiteral("fontengine"), false}};
     return options;
 }
 
@@ -90,19 +100,21 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
                                    QStringLiteral("Draws the window <factor> times larger, from 1 to 4 (e.g. 1.5)."),
                                    QStringLiteral("factor"));
     parser.addOption(scale);
-    const QCommandLineOption seed(QStringLiteral("seed"),
-                                  QStringLiteral("Draws from the public seed <text> (for example numbers called out by "
-                                                 "the audience) instead of a system seed, so anyone can repeat the draw."),
-                                  QStringLiteral("text"));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Draws from the public seed <text> (for example numbers called out by "
+                       "the audience) instead of a system seed, so anyone can repeat the draw."),
+        QStringLiteral("text"));
     parser.addOption(seed);
     const QCommandLineOption fingerprint(QStringLiteral("fingerprint"),
                                          QStringLiteral("Prints the fingerprint (SHA-256) of the list PATH, or of "
                                                         "bonus.txt in the working folder, and exits."));
     parser.addOption(fingerprint);
-    const QCommandLineOption verify(QStringLiteral("verify"),
-                                    QStringLiteral("taviro --verify 摇号记录.txt [LIST]: repeats the draw from its record "
-                                                   "and list, checks the results beside it, and exits (0 all match, "
-                                                   "1 something differs, 2 the record cannot be read)."));
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("taviro --verify 摇号记录.txt [LIST]: repeats the draw from its record "
+                       "and list, checks the results beside it, and exits (0 all match, "
+                       "1 something differs, 2 the record cannot be read)."));
     parser.addOption(verify);
     parser.addPositionalArgument(QStringLiteral("PATH"),
                                  QStringLiteral("The working folder, or a file in it. Without it: the program's own "
@@ -179,8 +191,9 @@ bool isInstalledFolder(const QString &folder)
     for (const char *variable : {"ProgramW6432", "ProgramFiles", "ProgramFiles(x86)"})
         roots.append(QDir::cleanPath(qEnvironmentVariable(variable).replace(QLatin1Char('\\'), QLatin1Char('/'))));
     for (const QString &root : roots) {
-        if (root.size() > 1 && (folder.compare(root, Qt::CaseInsensitive) == 0
-                                || folder.startsWith(root + QLatin1Char('/'), Qt::CaseInsensitive)))
+        if (root.size() > 1
+            && (folder.compare(root, Qt::CaseInsensitive) == 0
+                || folder.startsWith(root + QLatin1Char('/'), Qt::CaseInsensitive)))
             return true;
     }
     return false;
@@ -188,8 +201,8 @@ bool isInstalledFolder(const QString &folder)
 
 } // namespace
 
-WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &programFolder,
-                                  bool programFolderWritable, const QString &documentsFolder)
+WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &programFolder, bool programFolderWritable,
+                                  const QString &documentsFolder)
 {
     const QString own = QDir::cleanPath(programFolder);
     const bool installed = isInstalledFolder(own);
@@ -214,9 +227,9 @@ QString makeWorkingFolder(const QString &path)
         while (!above.exists() && !above.isRoot())
             above.setFile(above.absolutePath());
         const QString shown = QDir::toNativeSeparators(above.absoluteFilePath());
-        reason = !above.isDir()        ? shown + QStringLiteral("不是文件夹")
-                 : !above.isWritable() ? QStringLiteral("没有在文件夹") + shown + QStringLiteral("中新建文件夹的权限")
-                                       : QStringLiteral("无法新建文件夹");
+        reason = !above.isDir() ? shown + QStringLiteral("不是文件夹")
+            : !above.isWritable() ? QStringLiteral("没有在文件夹") + shown + QStringLiteral("中新建文件夹的权限")
+                                  : QStringLiteral("无法新建文件夹");
     }
     return QStringLiteral("无法使用工作文件夹：") + QDir::toNativeSeparators(path) + QStringLiteral("\n原因：") + reason
         + QStringLiteral("\n名单bonus.txt要放在这个文件夹里，摇号结果也保存在这里。请排除问题后重新启动本程序，"

@@ -12,12 +12,12 @@ struct CommandLine
 {
     enum class Action { Run, Help, Version, Refuse, Fingerprint, Verify };
     Action action = Action::Run;
-    QString folder;   // the working folder PATH names; empty without PATH
-    QString file;     // Fingerprint: the list PATH names (empty: bonus.txt in the working folder); Verify: the record
-    QString list;     // Verify: the list given after the record; Run: a workbook or CSV named as PATH
-    QString seed;     // the public seed; empty without --seed
+    QString folder; // the working folder PATH names; empty without PATH
+    QString file; // Fingerprint: the list PATH names (empty: bonus.txt in the working folder); Verify: the record
+    QString list; // Verify: the list given after the record; Run: a workbook or CSV named as PATH
+    QString seed; // the public seed; empty without --seed
     QByteArray scale; // the factor for QT_SCALE_FACTOR; empty without --scale
-    QString text;     // the help or version text, or the one line that refuses
+    QString text; // the help or version text, or the one line that refuses
     QStringList qtOptions; // Qt's own options that were given ("platform", "reverse", ...), left to Qt
 };
 
@@ -35,8 +35,8 @@ struct WorkingFolder
 // PATH when the command line gives one; otherwise a portable copy's own
 // folder, or, for an installed copy (under /usr or Program Files, or not writable by
 // the user), the Taviro folder in the user's documents.
-WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &programFolder,
-                                  bool programFolderWritable, const QString &documentsFolder);
+WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &programFolder, bool programFolderWritable,
+                                  const QString &documentsFolder);
 
 // Makes the folder if it is missing. Empty when it is a folder now; otherwise
 // the message for the start, naming the folder and why it cannot be used.

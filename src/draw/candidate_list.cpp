@@ -162,7 +162,9 @@ using Utf16Records = RecordCollector<QString, char16_t>;
 class Utf16Units
 {
 public:
-    explicit Utf16Units(bool bigEndian) : m_bigEndian(bigEndian) {}
+    explicit Utf16Units(bool bigEndian)
+        : m_bigEndian(bigEndian)
+    {}
 
     template <typename Sink>
     void convert(const char *bytes, qsizetype len, Sink &&sink)
@@ -368,8 +370,9 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize)
         Utf16Records collector;
         Utf16Units units(marked == ListEncoding::Utf16Be);
         const auto sink = [&](const char16_t *data, qsizetype n) { collector.feed(data, n); };
-        if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { units.convert(data, n, sink); },
-                     print, why))
+        if (!collect(
+                device, chunkSize, collector, [&](const char *data, qsizetype n) { units.convert(data, n, sink); },
+                print, why))
             return unreadable(why);
         if (!collector.full())
             units.finish(sink);
@@ -382,7 +385,8 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize)
     }
 
     ByteRecords collector;
-    if (!collect(device, chunkSize, collector, [&](const char *data, qsizetype n) { collector.feed(data, n); }, print, why))
+    if (!collect(
+            device, chunkSize, collector, [&](const char *data, qsizetype n) { collector.feed(data, n); }, print, why))
         return unreadable(why);
     collector.finish();
     CandidateFile result = counted(collector, print);

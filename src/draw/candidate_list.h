@@ -21,23 +21,23 @@ constexpr qint64 kMaxCandidateBytes = 64LL * 1024 * 1024;
 struct CandidateFile
 {
     enum class Status {
-        Ok,         // lines holds every record, count == lines.size()
-        Missing,    // no ordinary file at the path (a folder counts as missing)
+        Ok, // lines holds every record, count == lines.size()
+        Missing, // no ordinary file at the path (a folder counts as missing)
         Unreadable, // exists but could not be opened or read; `error` says why
-        TooMany,    // more than kMaxCandidates records (count stops at kMaxCandidates + 1)
-        TooLarge,   // within the line limit but more than kMaxCandidateBytes of text
-        Undecodable,// line `badLine` holds bytes that `encoding` cannot decode
-        BadWorkbook,// an .xlsx that is an old .xls or protected (error "xls") or damaged ("damaged")
+        TooMany, // more than kMaxCandidates records (count stops at kMaxCandidates + 1)
+        TooLarge, // within the line limit but more than kMaxCandidateBytes of text
+        Undecodable, // line `badLine` holds bytes that `encoding` cannot decode
+        BadWorkbook, // an .xlsx that is an old .xls or protected (error "xls") or damaged ("damaged")
     };
 
     Status status = Status::Missing;
-    int count = 0;          // records found (capped at kMaxCandidates + 1)
-    QStringList lines;      // decoded records, only when status == Ok
-    QString error;          // a short reason, for Unreadable
+    int count = 0; // records found (capped at kMaxCandidates + 1)
+    QStringList lines; // decoded records, only when status == Ok
+    QString error; // a short reason, for Unreadable
     ListEncoding encoding = ListEncoding::Gbk; // as recognised (Ok, Undecodable)
-    int badLine = 0;        // Undecodable: the first such line, from 1
-    qint64 size = 0;        // the bytes read, and their SHA-256: the whole
-    QByteArray sha256;      // file unless counting stopped (TooMany)
+    int badLine = 0; // Undecodable: the first such line, from 1
+    qint64 size = 0; // the bytes read, and their SHA-256: the whole
+    QByteArray sha256; // file unless counting stopped (TooMany)
 };
 
 // Splits raw bytes into records: CR LF, a lone CR and a lone LF each end a

@@ -7,7 +7,8 @@ namespace taviro::msg {
 
 inline QString missingFile()
 {
-    return QStringLiteral("请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。");
+    return QStringLiteral(
+        "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。");
 }
 inline QString tooFew() { return QStringLiteral("记录起码需要两条以上，请检查!"); }
 inline QString tooMany() { return QStringLiteral("记录总数不要超过10000条！"); }

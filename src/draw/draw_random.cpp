@@ -12,10 +12,18 @@ inline Lanes rotl(Lanes v, int n) { return v << n | v >> (32 - n); }
 
 inline void quarterRound(Lanes *x, int a, int b, int c, int d)
 {
-    x[a] += x[b]; x[d] ^= x[a]; x[d] = rotl(x[d], 16);
-    x[c] += x[d]; x[b] ^= x[c]; x[b] = rotl(x[b], 12);
-    x[a] += x[b]; x[d] ^= x[a]; x[d] = rotl(x[d], 8);
-    x[c] += x[d]; x[b] ^= x[c]; x[b] = rotl(x[b], 7);
+    x[a] += x[b];
+    x[d] ^= x[a];
+    x[d] = rotl(x[d], 16);
+    x[c] += x[d];
+    x[b] ^= x[c];
+    x[b] = rotl(x[b], 12);
+    x[a] += x[b];
+    x[d] ^= x[a];
+    x[d] = rotl(x[d], 8);
+    x[c] += x[d];
+    x[b] ^= x[c];
+    x[b] = rotl(x[b], 7);
 }
 
 } // namespace
@@ -23,8 +31,8 @@ inline void quarterRound(Lanes *x, int a, int b, int c, int d)
 ChaChaBlocks chacha20Blocks(const ChaChaKey &key, std::uint32_t counter, const std::array<std::uint32_t, 3> &nonce)
 {
     const std::uint32_t words[16] = {0x61707865, 0x3320646e, 0x79622d32, 0x6b206574, // "expand 32-byte k"
-                                     key[0], key[1], key[2], key[3], key[4], key[5], key[6], key[7],
-                                     counter, nonce[0], nonce[1], nonce[2]};
+                                     key[0],     key[1],     key[2],     key[3],     key[4],   key[5],
+                                     key[6],     key[7],     counter,    nonce[0],   nonce[1], nonce[2]};
     Lanes input[16], x[16];
     for (int i = 0; i < 16; ++i)
         input[i] = Lanes{words[i], words[i], words[i], words[i]};
@@ -53,8 +61,7 @@ ChaChaBlocks chacha20Blocks(const ChaChaKey &key, std::uint32_t counter, const s
 DrawStream::DrawStream(const ChaChaKey &key, std::uint64_t streamNumber)
     : m_key(key)
     , m_nonce{static_cast<std::uint32_t>(streamNumber), static_cast<std::uint32_t>(streamNumber >> 32), 0}
-{
-}
+{}
 
 QVector<int> GenRndArray(int MyNum, int NeededNum, DrawStream &stream)
 {

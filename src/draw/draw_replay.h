@@ -8,11 +8,11 @@ namespace taviro {
 // the same winners in the same order on every system.
 struct Replay
 {
-    InitResult init;            // what initialising the list gave
-    ListFacts list;             // the list as read now
-    QList<DrawRound> rounds;    // as drawn again, up to the first difference
-    int firstDifference = -1;   // the index in `recorded` of the first round that differs; -1 when none does
-    QString log;                // the results log drawn again
+    InitResult init; // what initialising the list gave
+    ListFacts list; // the list as read now
+    QList<DrawRound> rounds; // as drawn again, up to the first difference
+    int firstDifference = -1; // the index in `recorded` of the first round that differs; -1 when none does
+    QString log; // the results log drawn again
 };
 
 Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,

@@ -39,15 +39,9 @@ QString DrawSeed::text() const
     return kind == Kind::Public ? QString::fromUtf8(material) : QString::fromLatin1(material.toHex());
 }
 
-QByteArray DrawSeed::commitment() const
-{
-    return QCryptographicHash::hash(material, QCryptographicHash::Sha256);
-}
+QByteArray DrawSeed::commitment() const { return QCryptographicHash::hash(material, QCryptographicHash::Sha256); }
 
-QString DrawSeed::shown() const
-{
-    return kind == Kind::Public ? text() : shortHash(commitment());
-}
+QString DrawSeed::shown() const { return kind == Kind::Public ? text() : shortHash(commitment()); }
 
 QString shortHash(const QByteArray &sha256)
 {
@@ -69,9 +63,6 @@ ChaChaKey DrawSeed::key() const
     return key;
 }
 
-QString generatorName()
-{
-    return QStringLiteral("ChaCha20 (RFC 8439), taviro-draw-key v1");
-}
+QString generatorName() { return QStringLiteral("ChaCha20 (RFC 8439), taviro-draw-key v1"); }
 
 } // namespace taviro

@@ -19,8 +19,7 @@ int parseRoundCount(const QString &text)
 
 DrawSession::DrawSession(DrawRandomiser &randomiser)
     : m_randomiser(randomiser)
-{
-}
+{}
 
 InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan)
 {
@@ -33,8 +32,8 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
     CandidateFile file = readCandidateFile(candidateFilePath);
     result.count = file.count;
     using Status = CandidateFile::Status;
-    const bool counted = file.status == Status::Ok || file.status == Status::TooLarge
-        || file.status == Status::Undecodable;
+    const bool counted =
+        file.status == Status::Ok || file.status == Status::TooLarge || file.status == Status::Undecodable;
     if (file.status == Status::Missing) {
         result.kind = InitResult::Kind::Missing;
         result.message = msg::missingFile();
@@ -139,8 +138,7 @@ StartResult DrawSession::start(const QString &countText)
         positions.append(undrawn.at(rank - 1));
 
     // The round's winners in the order of their lines in the file.
-    std::sort(positions.begin(), positions.end(),
-              [this](int a, int b) { return m_drawOrder[a] < m_drawOrder[b]; });
+    std::sort(positions.begin(), positions.end(), [this](int a, int b) { return m_drawOrder[a] < m_drawOrder[b]; });
     m_roundPicks.clear();
     m_roundPicks.reserve(count);
     for (int p : positions) {

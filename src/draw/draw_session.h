@@ -48,8 +48,8 @@ struct DrawRound
     int count = 0;
     int firstEntry = 1; // the number of its first entry in the log
     QStringList winners;
-    QDateTime at;       // local time when it was decided
-    QString prize;      // the prize it was drawn for; empty without one
+    QDateTime at; // local time when it was decided
+    QString prize; // the prize it was drawn for; empty without one
 };
 
 // The prize the next round draws for, and how many it still needs; none
@@ -62,22 +62,32 @@ struct NextPrize
 
 struct InitResult
 {
-    enum class Kind { Ready, Missing, TooFew, TooMany, Unreadable, TooLarge, Undecodable, BadWorkbook, AlreadyInitialised };
+    enum class Kind {
+        Ready,
+        Missing,
+        TooFew,
+        TooMany,
+        Unreadable,
+        TooLarge,
+        Undecodable,
+        BadWorkbook,
+        AlreadyInitialised
+    };
     Kind kind = Kind::Missing;
-    int count = 0;   // records found (Ready, TooFew, TooMany)
+    int count = 0; // records found (Ready, TooFew, TooMany)
     QString message; // the box to show; empty for Ready and AlreadyInitialised
-    QString label;   // Ready: the roll label's new text "共N条数据！"
+    QString label; // Ready: the roll label's new text "共N条数据！"
 };
 
 struct StartResult
 {
     enum class Kind {
-        Rolling,       // picks made and marked; start the roll
-        Exhausted,     // nobody left: show `message`
-        LastGroup,     // everyone left was logged: show `message`, caret to the end
-        Refused,       // count larger than what is left: show `message`, nothing drawn
+        Rolling, // picks made and marked; start the roll
+        Exhausted, // nobody left: show `message`
+        LastGroup, // everyone left was logged: show `message`, caret to the end
+        Refused, // count larger than what is left: show `message`, nothing drawn
         RevealPending, // the stopped round is not revealed yet: nothing happens
-        AlreadyRolling,// a roll is running: stop it instead
+        AlreadyRolling, // a roll is running: stop it instead
     };
     Kind kind = Kind::Exhausted;
     QString message;
@@ -90,7 +100,7 @@ struct StartResult
 struct RevealResult
 {
     QString appendedLog; // the entries appended to the log, in order
-    QString label;       // the name shown last
+    QString label; // the name shown last
 };
 
 // The draw: DrawState, the round machine and the results log. It never
@@ -137,13 +147,13 @@ public:
     int remainingCount() const { return m_remaining; }
     int perRoundCount() const { return m_perRound; }
     int candidateCount() const { return m_candidates.size(); }
-    const QVector<int> &drawOrder() const { return m_drawOrder; }           // [p-1] = line number
-    const QVector<bool> &drawnFlags() const { return m_drawn; }             // [p-1]
+    const QVector<int> &drawOrder() const { return m_drawOrder; } // [p-1] = line number
+    const QVector<bool> &drawnFlags() const { return m_drawn; } // [p-1]
     const QStringList &rollNames() const { return m_rollNames; }
-    int rollIndex() const { return m_rollIndex; }                           // 1-based
+    int rollIndex() const { return m_rollIndex; } // 1-based
     const QStringList &roundPicks() const { return m_roundPicks; }
     int roundNumber() const { return m_log.nextNumber(); }
-    const QStringList &candidates() const { return m_candidates; }         // [line-1]
+    const QStringList &candidates() const { return m_candidates; } // [line-1]
 
 private:
     StartResult closeWithLastGroup();
@@ -158,8 +168,8 @@ private:
     DrawSeed m_seed;
     QList<DrawRound> m_rounds;
     QList<Prize> m_plan;
-    int m_prize = 0;            // the plan's current prize
-    int m_prizeDrawn = 0;       // its winners so far
+    int m_prize = 0; // the plan's current prize
+    int m_prizeDrawn = 0; // its winners so far
     bool m_prizeLogged = false; // its heading is in the log
     int m_remaining = 0;
     int m_perRound = 0;

@@ -8,10 +8,7 @@
 
 namespace taviro {
 
-QString prizePlanFileName()
-{
-    return QStringLiteral("奖项.txt");
-}
+QString prizePlanFileName() { return QStringLiteral("奖项.txt"); }
 
 bool parsePrizeLine(const QString &line, Prize &prize)
 {

@@ -10,8 +10,7 @@ const QString &ResultsLog::heading()
 
 ResultsLog::ResultsLog()
     : m_text(heading())
-{
-}
+{}
 
 QString ResultsLog::append(const QString &name)
 {

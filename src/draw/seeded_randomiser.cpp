@@ -2,10 +2,7 @@
 
 namespace taviro {
 
-SeededRandomiser::SeededRandomiser(const DrawSeed &seed)
-{
-    setSeed(seed);
-}
+SeededRandomiser::SeededRandomiser(const DrawSeed &seed) { setSeed(seed); }
 
 void SeededRandomiser::setSeed(const DrawSeed &seed)
 {
@@ -14,10 +11,7 @@ void SeededRandomiser::setSeed(const DrawSeed &seed)
     m_next = 0;
 }
 
-DrawStream SeededRandomiser::nextStream()
-{
-    return DrawStream(m_key, m_next++);
-}
+DrawStream SeededRandomiser::nextStream() { return DrawStream(m_key, m_next++); }
 
 QVector<int> SeededRandomiser::genRndArray(int myNum, int neededNum)
 {

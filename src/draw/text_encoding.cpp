@@ -14,12 +14,18 @@ bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 QString encodingName(ListEncoding encoding)
 {
     switch (encoding) {
-    case ListEncoding::Gbk: return QStringLiteral("GBK");
-    case ListEncoding::Utf8: return QStringLiteral("UTF-8");
-    case ListEncoding::Utf8Bom: return QStringLiteral("UTF-8 BOM");
-    case ListEncoding::Utf16Le: return QStringLiteral("UTF-16LE");
-    case ListEncoding::Utf16Be: return QStringLiteral("UTF-16BE");
-    case ListEncoding::Xlsx: return QStringLiteral("XLSX");
+    case ListEncoding::Gbk:
+        return QStringLiteral("GBK");
+    case ListEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case ListEncoding::Utf8Bom:
+        return QStringLiteral("UTF-8 BOM");
+    case ListEncoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case ListEncoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    case ListEncoding::Xlsx:
+        return QStringLiteral("XLSX");
     }
     return {};
 }

@@ -9,12 +9,12 @@ namespace taviro {
 // read, and travels with it: the results of a list are written in the
 // encoding that keeps every character of its names.
 enum class ListEncoding {
-    Gbk,     // code page 936, also every pure-ASCII list
-    Utf8,    // UTF-8 without a byte-order mark (Notepad's default, Linux editors)
+    Gbk, // code page 936, also every pure-ASCII list
+    Utf8, // UTF-8 without a byte-order mark (Notepad's default, Linux editors)
     Utf8Bom, // UTF-8 with a byte-order mark
     Utf16Le, // UTF-16 with its mark (Notepad's "Unicode")
     Utf16Be,
-    Xlsx,    // an Excel workbook: Unicode text
+    Xlsx, // an Excel workbook: Unicode text
 };
 
 // The encoding's usual name ("GBK", "UTF-8", "UTF-8 BOM", "UTF-16LE", "UTF-16BE", "XLSX").

@@ -95,7 +95,8 @@ bool readWorkbook(const ZipArchive &zip, WorkbookParts &parts)
         xml.readNext();
         if (xml.isStartElement() && xml.name() == QLatin1String("Relationship")
             && xml.attributes().value(QLatin1String("Id")) == sheetId)
-            parts.firstSheet = partPath(xml.attributes().value(QLatin1String("Target")).toString(), QStringLiteral("xl"));
+            parts.firstSheet =
+                partPath(xml.attributes().value(QLatin1String("Target")).toString(), QStringLiteral("xl"));
     }
     if (parts.firstSheet.isEmpty())
         return false;
@@ -161,7 +162,8 @@ QString cellText(QXmlStreamReader &xml, const WorkbookParts &parts)
     }
     bool ok = false;
     const double number = value.toDouble(&ok);
-    return ok ? formatCellNumber(number, parts.cellFormats.value(style, QStringLiteral("General")), parts.date1904) : value;
+    return ok ? formatCellNumber(number, parts.cellFormats.value(style, QStringLiteral("General")), parts.date1904)
+              : value;
 }
 
 // The format's first section (the one for positive numbers), without colours
@@ -192,8 +194,9 @@ QString firstSection(const QString &code, bool *isDate)
             dateParts = true;
         section += c;
     }
-    *isDate = dateParts || (section.contains(QLatin1Char('m'), Qt::CaseInsensitive) && !section.contains(QLatin1Char('0'))
-                            && !section.contains(QLatin1Char('#')));
+    *isDate = dateParts
+        || (section.contains(QLatin1Char('m'), Qt::CaseInsensitive) && !section.contains(QLatin1Char('0'))
+            && !section.contains(QLatin1Char('#')));
     return section;
 }
 
@@ -236,7 +239,9 @@ QString formatDate(double serial, const QString &section, bool date1904)
         if (kind == QLatin1Char('y'))
             out += run <= 2 ? padded(day.year() % 100, 2) : QString::number(day.year());
         else if (kind == QLatin1Char('d'))
-            out += run == 1 ? QString::number(day.day()) : run == 2 ? padded(day.day(), 2)
+            out += run == 1 ? QString::number(day.day())
+                : run == 2
+                ? padded(day.day(), 2)
                 : QLocale::c().dayName(day.dayOfWeek(), run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         else if (kind == QLatin1Char('h'))
             out += padded(twelveHours ? (time.hour() + 11) % 12 + 1 : time.hour(), qMin(run, 2));
@@ -245,7 +250,8 @@ QString formatDate(double serial, const QString &section, bool date1904)
         else if (minutes)
             out += padded(time.minute(), qMin(run, 2));
         else
-            out += run <= 2 ? padded(day.month(), run)
+            out += run <= 2
+                ? padded(day.month(), run)
                 : QLocale::c().monthName(day.month(), run == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         afterHour = kind == QLatin1Char('h');
         i += run;
@@ -267,14 +273,40 @@ QString formatGeneral(double value)
 
 QString builtInNumberFormat(int id)
 {
-    static const QHash<int, QString> formats{
-        {1, "0"}, {2, "0.00"}, {3, "#,##0"}, {4, "#,##0.00"}, {9, "0%"}, {10, "0.00%"}, {11, "0.00E+00"},
-        {14, "yyyy/m/d"}, {15, "d-mmm-yy"}, {16, "d-mmm"}, {17, "mmm-yy"}, {18, "h:mm AM/PM"}, {19, "h:mm:ss AM/PM"},
-        {20, "h:mm"}, {21, "h:mm:ss"}, {22, "yyyy/m/d h:mm"}, {27, "yyyy\"年\"m\"月\""}, {28, "m\"月\"d\"日\""},
-        {29, "m\"月\"d\"日\""}, {30, "m-d-yy"}, {31, "yyyy\"年\"m\"月\"d\"日\""}, {32, "h\"时\"mm\"分\""},
-        {33, "h\"时\"mm\"分\"ss\"秒\""}, {37, "#,##0"}, {38, "#,##0"}, {39, "#,##0.00"}, {40, "#,##0.00"},
-        {45, "mm:ss"}, {46, "[h]:mm:ss"}, {47, "mm:ss.0"}, {48, "##0.0E+0"}, {49, "@"}, {57, "yyyy\"年\"m\"月\""},
-        {58, "m\"月\"d\"日\""}};
+    static const QHash<int, QString> formats{{1, "0"},
+                                             {2, "0.00"},
+                                             {3, "#,##0"},
+                                             {4, "#,##0.00"},
+                                             {9, "0%"},
+                                             {10, "0.00%"},
+                                             {11, "0.00E+00"},
+                                             {14, "yyyy/m/d"},
+                                             {15, "d-mmm-yy"},
+                                             {16, "d-mmm"},
+                                             {17, "mmm-yy"},
+                                             {18, "h:mm AM/PM"},
+                                             {19, "h:mm:ss AM/PM"},
+                                             {20, "h:mm"},
+                                             {21, "h:mm:ss"},
+                                             {22, "yyyy/m/d h:mm"},
+                                             {27, "yyyy\"年\"m\"月\""},
+                                             {28, "m\"月\"d\"日\""},
+                                             {29, "m\"月\"d\"日\""},
+                                             {30, "m-d-yy"},
+                                             {31, "yyyy\"年\"m\"月\"d\"日\""},
+                                             {32, "h\"时\"mm\"分\""},
+                                             {33, "h\"时\"mm\"分\"ss\"秒\""},
+                                             {37, "#,##0"},
+                                             {38, "#,##0"},
+                                             {39, "#,##0.00"},
+                                             {40, "#,##0.00"},
+                                             {45, "mm:ss"},
+                                             {46, "[h]:mm:ss"},
+                                             {47, "mm:ss.0"},
+                                             {48, "##0.0E+0"},
+                                             {49, "@"},
+                                             {57, "yyyy\"年\"m\"月\""},
+                                             {58, "m\"月\"d\"日\""}};
     return formats.value(id, QStringLiteral("General"));
 }
 
@@ -311,7 +343,8 @@ QString formatCellNumber(double value, const QString &formatCode, bool date1904)
         if (integer.contains(QLatin1Char(',')))
             for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
                 whole.insert(at, QLatin1Char(','));
-        text = (shown < 0 && std::abs(shown) >= 0.5 * std::pow(10.0, -decimals.size()) ? QStringLiteral("-") : QString())
+        text =
+            (shown < 0 && std::abs(shown) >= 0.5 * std::pow(10.0, -decimals.size()) ? QStringLiteral("-") : QString())
             + whole + (decimals.isEmpty() ? QString() : QLatin1Char('.') + fraction);
     }
     QString literal = section;

@@ -17,9 +17,9 @@ struct Worksheet
 {
     enum class Status {
         Ok,
-        NotXlsx,  // an old .xls, or a workbook protected by a password (both are OLE files, not zip)
-        Damaged,  // not a workbook that can be read
-        TooMany,  // more than `maxRows` rows
+        NotXlsx, // an old .xls, or a workbook protected by a password (both are OLE files, not zip)
+        Damaged, // not a workbook that can be read
+        TooMany, // more than `maxRows` rows
         TooLarge, // more than `maxChars` characters of text
     };
     Status status = Status::Damaged;

@@ -36,7 +36,9 @@ ZPOS64_T ZCALLBACK tellMemory(voidpf, voidpf stream) { return ZPOS64_T(static_ca
 long ZCALLBACK seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin)
 {
     auto *s = static_cast<Stream *>(stream);
-    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0 : origin == ZLIB_FILEFUNC_SEEK_CUR ? s->position : s->bytes->size();
+    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0
+        : origin == ZLIB_FILEFUNC_SEEK_CUR               ? s->position
+                                                         : s->bytes->size();
     const qint64 target = base + qint64(offset);
     if (target < 0 || target > s->bytes->size())
         return -1;
@@ -52,8 +54,8 @@ int ZCALLBACK errorMemory(voidpf, voidpf) { return 0; }
 ZipArchive::ZipArchive(const QByteArray &bytes)
     : m_bytes(bytes)
 {
-    zlib_filefunc64_def functions{openMemory, readMemory, writeMemory, tellMemory, seekMemory, closeMemory, errorMemory,
-                                  &m_memory};
+    zlib_filefunc64_def functions{openMemory, readMemory,  writeMemory, tellMemory,
+                                  seekMemory, closeMemory, errorMemory, &m_memory};
     m_zip = unzOpen2_64("", &functions);
 }
 

@@ -10,8 +10,7 @@ namespace taviro {
 
 DrawFiles::DrawFiles(const QString &folder)
     : m_folder(folder)
-{
-}
+{}
 
 SaveOutcome writeRecordFor(const QString &resultsPath, const QByteArray &resultsBytes, DrawRecord record)
 {
@@ -20,7 +19,8 @@ SaveOutcome writeRecordFor(const QString &resultsPath, const QByteArray &results
     return writeFileAtomically(recordPathForResults(resultsPath), encodeRecord(record));
 }
 
-SaveOutcome DrawFiles::save(const QString &logText, ListEncoding list, const DrawRecord *record, const ResultsWriter &writer)
+SaveOutcome DrawFiles::save(const QString &logText, ListEncoding list, const DrawRecord *record,
+                            const ResultsWriter &writer)
 {
     const QString resultsPath = resultsFilePath(m_folder);
     if (!m_ownsFiles) {

@@ -47,20 +47,11 @@ ParsedRecord refused(const QString &why)
 
 } // namespace
 
-QString recordFileName()
-{
-    return kRecordStem + QStringLiteral(".txt");
-}
+QString recordFileName() { return kRecordStem + QStringLiteral(".txt"); }
 
-QString resultsPathForRecord(const QString &recordPath)
-{
-    return renamed(recordPath, kRecordStem, kResultsStem);
-}
+QString resultsPathForRecord(const QString &recordPath) { return renamed(recordPath, kRecordStem, kResultsStem); }
 
-QString recordPathForResults(const QString &resultsPath)
-{
-    return renamed(resultsPath, kResultsStem, kRecordStem);
-}
+QString recordPathForResults(const QString &resultsPath) { return renamed(resultsPath, kResultsStem, kRecordStem); }
 
 QByteArray encodeRecord(const DrawRecord &r)
 {
@@ -72,7 +63,8 @@ QByteArray encodeRecord(const DrawRecord &r)
     field(QStringLiteral("名单SHA-256"), hex(r.list.sha256));
     field(QStringLiteral("名单编码"), encodingName(r.list.encoding));
     field(QStringLiteral("候选人数"), QString::number(r.list.count));
-    field(QStringLiteral("种子类型"), r.seed.kind == DrawSeed::Kind::Public ? QStringLiteral("公开") : QStringLiteral("系统"));
+    field(QStringLiteral("种子类型"),
+          r.seed.kind == DrawSeed::Kind::Public ? QStringLiteral("公开") : QStringLiteral("系统"));
     field(QStringLiteral("种子"), r.seed.text());
     field(QStringLiteral("种子SHA-256"), hex(r.seed.commitment()));
     field(QStringLiteral("随机数生成器"), r.generator);
@@ -142,8 +134,8 @@ ParsedRecord parseRecord(const QByteArray &bytes)
             return refused(where + QStringLiteral("无法识别"));
         }
     }
-    const QStringList needed{"程序", "名单文件", "名单字节数", "名单SHA-256", "名单编码", "候选人数", "种子类型", "种子",
-                             "种子SHA-256", "随机数生成器", "结果文件", "结果SHA-256"};
+    const QStringList needed{"程序",     "名单文件", "名单字节数",  "名单SHA-256",  "名单编码", "候选人数",
+                             "种子类型", "种子",     "种子SHA-256", "随机数生成器", "结果文件", "结果SHA-256"};
     for (const QString &name : needed)
         if (!fields.contains(name))
             return refused(QStringLiteral("缺少“") + name + QStringLiteral("”一项"));
@@ -157,7 +149,8 @@ ParsedRecord parseRecord(const QByteArray &bytes)
         if (fields.value("名单编码") == name)
             r.list.encoding = encoding, known = true;
     const QString kind = fields.value("种子类型");
-    r.seed = kind == QStringLiteral("公开") ? DrawSeed::publicText(fields.value("种子")) : DrawSeed::systemFromHex(fields.value("种子"));
+    r.seed = kind == QStringLiteral("公开") ? DrawSeed::publicText(fields.value("种子"))
+                                            : DrawSeed::systemFromHex(fields.value("种子"));
     if (!known || r.list.sha256.size() != 32 || (kind != QStringLiteral("公开") && kind != QStringLiteral("系统"))
         || !r.seed.isValid())
         return refused(QStringLiteral("名单编码、名单SHA-256或种子的写法不对"));

@@ -22,7 +22,7 @@ struct DrawRecord
     QString generator;
     QList<Prize> plan; // the prize plan the draw followed; empty without one
     QList<DrawRound> rounds;
-    QString resultsFile;      // the results file it belongs to
+    QString resultsFile; // the results file it belongs to
     QByteArray resultsSha256; // of that file's bytes
 };
 

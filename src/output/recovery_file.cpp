@@ -12,8 +12,7 @@ namespace taviro {
 
 RecoveryFile::RecoveryFile(const QString &folder)
     : m_folder(folder)
-{
-}
+{}
 
 QString RecoveryFile::begin(const QDateTime &initialisedAt)
 {
@@ -65,7 +64,8 @@ QString RecoveryFile::firstFreePath() const
     const QDir folder(m_folder);
     QString name = m_baseName + QStringLiteral(".txt");
     const auto taken = [&](const QString &name) {
-        return QFileInfo::exists(folder.filePath(name)) || QFileInfo::exists(recordPathForResults(folder.filePath(name)));
+        return QFileInfo::exists(folder.filePath(name))
+            || QFileInfo::exists(recordPathForResults(folder.filePath(name)));
     };
     for (int n = 2; taken(name); ++n)
         name = m_baseName + QStringLiteral("_%1.txt").arg(n);
@@ -74,7 +74,8 @@ QString RecoveryFile::firstFreePath() const
 
 QString recoveryBaseName(const QDateTime &initialisedAt)
 {
-    return QStringLiteral("摇号结果_自动保存_") + QLocale::c().toString(initialisedAt, QStringLiteral("yyyyMMdd-HHmmss"));
+    return QStringLiteral("摇号结果_自动保存_")
+        + QLocale::c().toString(initialisedAt, QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
 QString recoveryFailedMessage(const SaveOutcome &outcome)

@@ -33,7 +33,8 @@ SaveOutcome failure(SaveOutcome outcome, const QString &error)
 void syncFolderOf(const QString &path)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -55,25 +56,16 @@ QString openRefusal(QSaveFile &file)
 
 } // namespace
 
-QString resultsFileName()
-{
-    return QStringLiteral("摇号结果.txt");
-}
+QString resultsFileName() { return QStringLiteral("摇号结果.txt"); }
 
-QString resultsFilePath(const QString &folder)
-{
-    return QDir(folder).filePath(resultsFileName());
-}
+QString resultsFilePath(const QString &folder) { return QDir(folder).filePath(resultsFileName()); }
 
 QByteArray encodeResults(const QString &logText, ListEncoding list)
 {
     return encodeWrittenText(logText + QStringLiteral("\r\n"), list);
 }
 
-bool writeAllBytes(QIODevice &file, const QByteArray &bytes)
-{
-    return file.write(bytes) == bytes.size();
-}
+bool writeAllBytes(QIODevice &file, const QByteArray &bytes) { return file.write(bytes) == bytes.size(); }
 
 SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, const ResultsWriter &writer)
 {
@@ -111,10 +103,7 @@ SaveOutcome checkSaving(const QString &folder)
     return outcome;
 }
 
-QString savedMessage()
-{
-    return QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt");
-}
+QString savedMessage() { return QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt"); }
 
 QString saveFailedMessage(const SaveOutcome &outcome)
 {

@@ -37,9 +37,10 @@ QString firstInstalled(const QStringList &installed, std::initializer_list<const
 QFont resultsPrintFont(qreal pointSize)
 {
     const QStringList installed = QFontDatabase::families();
-    QString chinese = firstInstalled(installed, {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC",
-                                                 "Noto Serif CJK SC", "Source Han Sans SC", "Microsoft YaHei",
-                                                 "SimSun", "AR PL UMing CN", "Droid Sans Fallback"});
+    QString chinese =
+        firstInstalled(installed,
+                       {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC", "Noto Serif CJK SC",
+                        "Source Han Sans SC", "Microsoft YaHei", "SimSun", "AR PL UMing CN", "Droid Sans Fallback"});
     if (chinese.isEmpty()) {
         const QStringList covering = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
         if (!covering.isEmpty())
@@ -51,8 +52,8 @@ QFont resultsPrintFont(qreal pointSize)
     // name and the Latin part (the entry numbers) loses its text: the page
     // looks right but cannot be searched or copied. A separate Latin face
     // keeps every character's text.
-    const QString latin = firstInstalled(installed, {"DejaVu Sans", "Liberation Sans", "Noto Sans", "FreeSans",
-                                                     "Arial"});
+    const QString latin =
+        firstInstalled(installed, {"DejaVu Sans", "Liberation Sans", "Noto Sans", "FreeSans", "Arial"});
     QStringList families;
     if (!latin.isEmpty())
         families << latin;

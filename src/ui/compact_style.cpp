@@ -16,8 +16,7 @@ class CompactStyle : public QProxyStyle
 public:
     CompactStyle()
         : QProxyStyle(QStyleFactory::create(QStringLiteral("windows")))
-    {
-    }
+    {}
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
@@ -99,9 +98,10 @@ private:
         const bool pointsBack = !addLine; // up or left
         const QColor colour = option->palette.color(
             option->state & State_Enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
-        const int alongStart = (horizontal ? face.left() + (face.width() - depth) / 2
-                                           : face.top() + (face.height() - depth) / 2);
-        const int acrossCentre = horizontal ? face.top() + (face.height() - 1) / 2 : face.left() + (face.width() - 1) / 2;
+        const int alongStart =
+            (horizontal ? face.left() + (face.width() - depth) / 2 : face.top() + (face.height() - depth) / 2);
+        const int acrossCentre =
+            horizontal ? face.top() + (face.height() - 1) / 2 : face.left() + (face.width() - 1) / 2;
         for (int i = 0; i < depth; ++i) {
             const int halfLength = pointsBack ? i : depth - 1 - i;
             const int along = alongStart + i;

@@ -112,15 +112,9 @@ void setTopAndHeight(QWidget *control, int top, int height)
     control->setGeometry(r);
 }
 
-int topOf(const QWidget *control)
-{
-    return pixelsToTwips(control->y());
-}
+int topOf(const QWidget *control) { return pixelsToTwips(control->y()); }
 
-int heightOf(const QWidget *control)
-{
-    return pixelsToTwips(control->height());
-}
+int heightOf(const QWidget *control) { return pixelsToTwips(control->height()); }
 
 void setColour(QWidget *target, ColourTarget which, const QColor &colour)
 {
@@ -133,10 +127,7 @@ void setColour(QWidget *target, ColourTarget which, const QColor &colour)
         target->setAutoFillBackground(true);
 }
 
-QColor colourOf(const QWidget *target, ColourTarget which)
-{
-    return target->palette().color(roleOf(target, which));
-}
+QColor colourOf(const QWidget *target, ColourTarget which) { return target->palette().color(roleOf(target, which)); }
 
 // A font list's double-click on its label: an expanded list (over 260 twips
 // high) goes back down 1200 twips to one entry's height; any other opens
@@ -151,10 +142,7 @@ void toggleFontListByLabel(QListWidget *list)
 
 // The roll font list's own double-click: a list over 200 twips high shrinks
 // to 20 twips, any other grows to 300. The top stays.
-void toggleFontListByItself(QListWidget *list)
-{
-    setTopAndHeight(list, topOf(list), heightOf(list) > 200 ? 20 : 300);
-}
+void toggleFontListByItself(QListWidget *list) { setTopAndHeight(list, topOf(list), heightOf(list) > 200 ? 20 : 300); }
 
 } // namespace
 

@@ -100,7 +100,8 @@ FormSpec makeMainForm()
 
         // Inside Frame_Oper.
         {"Cmd_Print", -1, K::CommandButton, "Frame_Oper", "打印&P", "直接打印当前结果", 2880, 240, 855, 615, 37, 0},
-        {"Cmd_Init", -1, K::CommandButton, "Frame_Oper", "初始化&I", "初始化一次方可进行摇号", 120, 240, 855, 615, 8, 0},
+        {"Cmd_Init", -1, K::CommandButton, "Frame_Oper", "初始化&I", "初始化一次方可进行摇号", 120, 240, 855, 615, 8,
+         0},
         {"Cmd_Start", -1, K::CommandButton, "Frame_Oper", "开始&G", nullptr, 1440, 240, 855, 615, 7, 0},
         {"Cmd_Save", -1, K::CommandButton, "Frame_Oper", "保存&S", "保存当前结果", 4200, 240, 855, 615, 6, 0},
         {"Cmd_Exit", -1, K::CommandButton, "Frame_Oper", "退出&X", "退出本程序", 5520, 240, 855, 615, 5, 0},
@@ -112,7 +113,8 @@ FormSpec makeMainForm()
     // name, families, fallbacks, points, bold, text, back, centred, border
     f.appearance = {
         {"Lbl_Roll", "黑体|SimHei", kSansFallbacks, 42, true, rgbColour(0xC00000), rgbColour(0x80FFFF), true, true},
-        {"Txt_Results", "宋体|SimSun|NSimSun", kSerifFallbacks, 26.25, true, rgbColour(0x0000FF), kDefaultColour, false, false},
+        {"Txt_Results", "宋体|SimSun|NSimSun", kSerifFallbacks, 26.25, true, rgbColour(0x0000FF), kDefaultColour, false,
+         false},
         {"Frame_Settings", nullptr, nullptr, 0, false, kHighlightColour, kDefaultColour, false, false},
         {"Frame_Results", nullptr, nullptr, 0, false, kHighlightColour, kDefaultColour, false, false},
         {"Frame_Roll", nullptr, nullptr, 0, false, kHighlightColour, kDefaultColour, false, false},
@@ -132,17 +134,11 @@ QStringList splitList(const char *text)
     return text ? QString::fromUtf8(text).split(QLatin1Char('|'), Qt::SkipEmptyParts) : QStringList();
 }
 
-QString utf8(const char *text)
-{
-    return text ? QString::fromUtf8(text) : QString();
-}
+QString utf8(const char *text) { return text ? QString::fromUtf8(text) : QString(); }
 
 // Labels and shapes are painted on their container's surface, beneath the
 // container's other controls.
-bool isGraphical(ControlKind kind)
-{
-    return kind == K::Label || kind == K::Shape;
-}
+bool isGraphical(ControlKind kind) { return kind == K::Label || kind == K::Shape; }
 
 bool takesFocus(ControlKind kind)
 {
@@ -236,8 +232,8 @@ QWidget *createWidget(const ControlSpec &row, QWidget *container)
         return list;
     }
     case K::Label: {
-        auto *label = caption.contains(QLatin1Char('\n')) ? new StackedLabel(caption, container)
-                                                          : new QLabel(caption, container);
+        auto *label =
+            caption.contains(QLatin1Char('\n')) ? new StackedLabel(caption, container) : new QLabel(caption, container);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;

@@ -14,37 +14,37 @@ class QWidget;
 namespace taviro {
 
 enum class ControlKind {
-    Timer,            // QTimer, interval 1 ms, stopped
-    CommandButton,    // QPushButton; "&X" in the caption is its access key
-    Frame,            // FrameBox (a QGroupBox); an empty caption draws no title
-    PictureBox,       // a plain QWidget that clips its children
-    TextBox,          // QLineEdit, no validator
+    Timer, // QTimer, interval 1 ms, stopped
+    CommandButton, // QPushButton; "&X" in the caption is its access key
+    Frame, // FrameBox (a QGroupBox); an empty caption draws no title
+    PictureBox, // a plain QWidget that clips its children
+    TextBox, // QLineEdit, no validator
     MultiLineTextBox, // QPlainTextEdit, read-only, vertical scroll bar only
-    Shape,            // a solid rectangle painted on the container's surface
-    CheckBox,         // three-state QCheckBox
-    HScrollBar,       // horizontal QScrollBar
-    VScrollBar,       // vertical QScrollBar
-    ListBox,          // QListWidget, one entry high as laid out
-    Label,            // QLabel, plain text
-    OptionButton,     // QRadioButton, a member of an indexed group
+    Shape, // a solid rectangle painted on the container's surface
+    CheckBox, // three-state QCheckBox
+    HScrollBar, // horizontal QScrollBar
+    VScrollBar, // vertical QScrollBar
+    ListBox, // QListWidget, one entry high as laid out
+    Label, // QLabel, plain text
+    OptionButton, // QRadioButton, a member of an indexed group
 };
 
 // One control of a form, as the form file lists it. Positions and sizes are
 // in twips from the top left corner of the container.
 struct ControlSpec
 {
-    const char *name;      // the control's name (an indexed group's name for option buttons)
-    int index;             // the member's index within an indexed group, -1 otherwise
+    const char *name; // the control's name (an indexed group's name for option buttons)
+    int index; // the member's index within an indexed group, -1 otherwise
     ControlKind kind;
     const char *container; // the enclosing frame or picture box; nullptr: the window itself
-    const char *caption;   // caption or text, UTF-8
-    const char *toolTip;   // UTF-8
+    const char *caption; // caption or text, UTF-8
+    const char *toolTip; // UTF-8
     int left;
     int top;
     int width;
     int height;
-    int tabIndex;          // -1: no tab index
-    int value;             // option button: 1 selected; check box: 0, 1 or 2 (indeterminate)
+    int tabIndex; // -1: no tab index
+    int value; // option button: 1 selected; check box: 0, 1 or 2 (indeterminate)
 };
 
 // A colour of the layout: the control's default, a fixed RGB value, or the
@@ -62,24 +62,23 @@ inline constexpr LaidOutColour rgbColour(QRgb rgb) { return {LaidOutColour::Kind
 // Font and colours of a control that does not simply use the window's.
 struct AppearanceSpec
 {
-    const char *name;         // objectName
+    const char *name; // objectName
     const char *fontFamilies; // wanted families, '|'-separated; nullptr keeps the window's font
-    const char *fallbacks;    // families to try when none of the wanted ones is installed
+    const char *fallbacks; // families to try when none of the wanted ones is installed
     double pointSize;
     bool bold;
-    LaidOutColour text;       // a frame's text colour is its caption's colour
+    LaidOutColour text; // a frame's text colour is its caption's colour
     LaidOutColour back;
     bool centred;
-    bool border;              // thin single-line border
+    bool border; // thin single-line border
 };
 
 // Installed Chinese faces to fall back on when a wanted sans-serif (黑体,
 // 微软雅黑) or serif (宋体) family is missing, best first.
 inline constexpr const char *kSansFallbacks =
     "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|Source Han Sans SC|WenQuanYi Zen Hei|Droid Sans Fallback";
-inline constexpr const char *kSerifFallbacks =
-    "AR PL UMing CN|Noto Serif CJK SC|Noto Serif SC|Source Han Serif SC|"
-    "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|WenQuanYi Zen Hei";
+inline constexpr const char *kSerifFallbacks = "AR PL UMing CN|Noto Serif CJK SC|Noto Serif SC|Source Han Serif SC|"
+                                               "WenQuanYi Micro Hei|Noto Sans CJK SC|Noto Sans SC|WenQuanYi Zen Hei";
 
 // The laid-out entries of a list box, '|'-separated.
 struct ListSpec
@@ -97,13 +96,13 @@ struct FormSpec
 {
     const char *name;
     const char *caption;
-    int clientWidth;       // twips
+    int clientWidth; // twips
     int clientHeight;
-    int frameLeft;         // from the window's outer edges to the client area
+    int frameLeft; // from the window's outer edges to the client area
     int frameTop;
     int frameRight;
     int frameBottom;
-    double fontPointSize;  // the window's font: the platform's family at this size
+    double fontPointSize; // the window's font: the platform's family at this size
     QVector<ControlSpec> controls; // containers before their contents; within a container, topmost first
     QVector<AppearanceSpec> appearance;
     QVector<ListSpec> lists;
@@ -125,7 +124,10 @@ struct BuiltForm
     QHash<QString, QButtonGroup *> groups; // one per indexed group, ids = member indexes
 
     template <typename T>
-    T *get(const QString &objectName) const { return qobject_cast<T *>(widgets.value(objectName)); }
+    T *get(const QString &objectName) const
+    {
+        return qobject_cast<T *>(widgets.value(objectName));
+    }
 };
 
 // Creates the controls of `form` as children of `window` with their laid-out

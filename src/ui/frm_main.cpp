@@ -57,15 +57,9 @@ QString namingFolder(const QString &text, const QString &folder)
 
 } // namespace
 
-QString FrmMain::startCaption()
-{
-    return QStringLiteral("开始&G");
-}
+QString FrmMain::startCaption() { return QStringLiteral("开始&G"); }
 
-QString FrmMain::stopCaption()
-{
-    return QStringLiteral("停止&G");
-}
+QString FrmMain::stopCaption() { return QStringLiteral("停止&G"); }
 
 FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     : QWidget(parent)
@@ -110,15 +104,9 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     centreOnScreen(mainFormSpec(), this);
 }
 
-FrmMain::~FrmMain()
-{
-    qApp->removeEventFilter(this);
-}
+FrmMain::~FrmMain() { qApp->removeEventFilter(this); }
 
-DrawSession &FrmMain::session()
-{
-    return m_session;
-}
+DrawSession &FrmMain::session() { return m_session; }
 
 void FrmMain::formLoad()
 {
@@ -177,17 +165,18 @@ void FrmMain::showProof()
 {
     auto *bar = static_cast<QGroupBox *>(m_frameOper);
     if (!m_session.isInitialised()) {
-        bar->setTitle(m_services.publicSeed.isValid()
-                          ? QStringLiteral("公开种子 ") + m_services.publicSeed.shown() + QStringLiteral("（初始化时使用）")
-                          : QString());
+        bar->setTitle(m_services.publicSeed.isValid() ? QStringLiteral("公开种子 ") + m_services.publicSeed.shown()
+                              + QStringLiteral("（初始化时使用）")
+                                                      : QString());
         return;
     }
     const DrawSeed &seed = m_session.seed();
     const NextPrize prize = m_session.nextPrize();
-    bar->setTitle((prize.count > 0 ? QStringLiteral("下一项 %1 %2名  ").arg(prize.name).arg(prize.count) : QString())
-                  + QStringLiteral("名单指纹 ") + listFingerprint(m_session.listFacts().sha256)
-                  + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  系统种子SHA-256 "))
-                  + seed.shown());
+    bar->setTitle(
+        (prize.count > 0 ? QStringLiteral("下一项 %1 %2名  ").arg(prize.name).arg(prize.count) : QString())
+        + QStringLiteral("名单指纹 ") + listFingerprint(m_session.listFacts().sha256)
+        + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  系统种子SHA-256 "))
+        + seed.shown());
 }
 
 // With a prize plan, the next prize and its count stand where the audience
@@ -215,17 +204,15 @@ void FrmMain::contextMenuEvent(QContextMenuEvent *event)
 void FrmMain::askPublicSeed()
 {
     QString text = m_services.publicSeed.text();
-    const QString label = QStringLiteral("公开种子，例如现场观众报出的数字或公开开奖的号码（留空则使用系统随机种子）：");
+    const QString label =
+        QStringLiteral("公开种子，例如现场观众报出的数字或公开开奖的号码（留空则使用系统随机种子）：");
     if (!m_services.boxes->askText(this, label, QStringLiteral("公开种子"), text))
         return;
     m_services.publicSeed = DrawSeed::publicText(text);
     showProof();
 }
 
-void FrmMain::inform(const QString &text)
-{
-    m_services.boxes->inform(this, text, kProductTitle);
-}
+void FrmMain::inform(const QString &text) { m_services.boxes->inform(this, text, kProductTitle); }
 
 void FrmMain::informIfAny(const QString &text)
 {
@@ -247,8 +234,7 @@ void FrmMain::cmdInitClick()
     }
     const InitResult result = m_session.initialise(list, seed, plan.prizes);
     switch (result.kind) {
-    case InitResult::Kind::Ready:
-    {
+    case InitResult::Kind::Ready: {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
         m_lblRoll->setText(result.label);
         showNextPrize();
@@ -342,10 +328,7 @@ void FrmMain::stopRound()
     m_timer2->start();
 }
 
-void FrmMain::timer1Timer()
-{
-    m_lblRoll->setText(m_session.rollTick());
-}
+void FrmMain::timer1Timer() { m_lblRoll->setText(m_session.rollTick()); }
 
 void FrmMain::timer2Timer()
 {
@@ -364,8 +347,8 @@ void FrmMain::timer2Timer()
 void FrmMain::cmdSaveClick()
 {
     const DrawRecord drawn = record();
-    const SaveOutcome outcome = m_files.save(m_session.log().text(), m_session.listEncoding(),
-                                             m_session.isInitialised() ? &drawn : nullptr);
+    const SaveOutcome outcome =
+        m_files.save(m_session.log().text(), m_session.listEncoding(), m_session.isInitialised() ? &drawn : nullptr);
     if (outcome.ok)
         m_recovery.resultsSaved();
     inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
@@ -374,8 +357,8 @@ void FrmMain::cmdSaveClick()
 void FrmMain::cmdPrintClick()
 {
     const DrawRecord drawn = record();
-    const SaveOutcome outcome = m_files.save(m_session.log().text(), m_session.listEncoding(),
-                                             m_session.isInitialised() ? &drawn : nullptr);
+    const SaveOutcome outcome =
+        m_files.save(m_session.log().text(), m_session.listEncoding(), m_session.isInitialised() ? &drawn : nullptr);
     if (!outcome.ok) {
         inform(saveFailedMessage(outcome)); // nothing is printed
         return;
@@ -458,7 +441,8 @@ bool FrmMain::isRepeat(const QKeyEvent &key) const
 {
     static const bool sameInstantRepeats = QApplication::platformName() != QLatin1String("windows");
     return key.isAutoRepeat()
-        || (sameInstantRepeats && key.timestamp() != 0 && key.key() == m_releasedKey && key.timestamp() == m_releasedAt);
+        || (sameInstantRepeats && key.timestamp() != 0 && key.key() == m_releasedKey
+            && key.timestamp() == m_releasedAt);
 }
 
 // Clicks the button whose caption owns the letter, the way a mouse click
@@ -490,7 +474,8 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
     if (!target || (target != this && !isAncestorOf(target)) || !hasKeyboard())
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers modifiers =
+        key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 
     // Alt+letter is an access key. Qt's own shortcut would click the button
     // only after its pressed look has shown, behind the keys typed next; the

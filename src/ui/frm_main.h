@@ -29,7 +29,7 @@ struct FrmMainServices
     QString appFolder; // where bonus.txt is read and the results file written
     QString namedFolder = {}; // empty for the program's own folder; otherwise named in the list and save messages
     DrawSeed publicSeed = {}; // from the command line; else a system seed at Initialise, or one entered in the window
-    QString listFile = {};    // a workbook or CSV named on the command line; else the list found in appFolder
+    QString listFile = {}; // a workbook or CSV named on the command line; else the list found in appFolder
 };
 
 // The draw window. It maps the session's outcomes to captions, messages,
@@ -48,7 +48,7 @@ public:
     WindowSizing &sizing() const { return *m_sizing; }
 
     static QString startCaption(); // "开始&G"
-    static QString stopCaption();  // "停止&G"
+    static QString stopCaption(); // "停止&G"
 
 signals:
     // CmdAbout was clicked; the program shows its About window.

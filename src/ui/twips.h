@@ -13,15 +13,9 @@ constexpr int kTwipsPerPixel = 15;
 
 // Halves round towards positive infinity, so a rectangle keeps its width
 // wherever it is moved.
-inline int twipsToPixels(double twips)
-{
-    return static_cast<int>(std::floor(twips / kTwipsPerPixel + 0.5));
-}
+inline int twipsToPixels(double twips) { return static_cast<int>(std::floor(twips / kTwipsPerPixel + 0.5)); }
 
-inline int pixelsToTwips(int pixels)
-{
-    return pixels * kTwipsPerPixel;
-}
+inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 
 inline QRect twipsToPixels(double left, double top, double width, double height)
 {

@@ -23,10 +23,7 @@ Qt::WindowFlags flagsOf(BorderStyle style)
         | Qt::WindowCloseButtonHint;
 }
 
-QSize pixelsOf(QSize twips)
-{
-    return QSize(twipsToPixels(twips.width()), twipsToPixels(twips.height()));
-}
+QSize pixelsOf(QSize twips) { return QSize(twipsToPixels(twips.width()), twipsToPixels(twips.height())); }
 
 } // namespace
 
@@ -57,16 +54,15 @@ WindowSizing::WindowSizing(QWidget *window, const FormSpec &laidOut, const Built
             [this, checkTitle] { setBorderStyle(BorderStyle(checkValueOf(checkTitle->checkState()))); });
 }
 
-QMargins WindowSizing::frame() const
-{
-    return m_style == BorderStyle::None ? QMargins() : m_laidOutFrame;
-}
+QMargins WindowSizing::frame() const { return m_style == BorderStyle::None ? QMargins() : m_laidOutFrame; }
 
 QSize WindowSizing::clientSize() const
 {
     // A side that has been resized by other means (the user dragging a
     // sizable border) is measured afresh.
-    const auto side = [](int pixels, int twips) { return pixels == twipsToPixels(twips) ? twips : pixelsToTwips(pixels); };
+    const auto side = [](int pixels, int twips) {
+        return pixels == twipsToPixels(twips) ? twips : pixelsToTwips(pixels);
+    };
     return QSize(side(m_window->width(), m_client.width()), side(m_window->height(), m_client.height()));
 }
 
@@ -89,10 +85,7 @@ QSize WindowSizing::outerSize() const
     return clientSize().grownBy(f);
 }
 
-void WindowSizing::setOuterSize(QSize twips)
-{
-    setClientSize(twips.shrunkBy(frame()));
-}
+void WindowSizing::setOuterSize(QSize twips) { setClientSize(twips.shrunkBy(frame())); }
 
 void WindowSizing::setBorderStyle(BorderStyle style)
 {

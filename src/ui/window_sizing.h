@@ -40,7 +40,7 @@ public:
     BorderStyle borderStyle() const { return m_style; }
     void setBorderStyle(BorderStyle style);
 
-    void toggleWidth();  // Cmd_Size_H
+    void toggleWidth(); // Cmd_Size_H
     void toggleHeight(); // Cmd_Size_V
     void zoomRollLabel(int index); // Opt_Size: 0 single width, 1 double width
 

@@ -35,11 +35,15 @@ private slots:
         bool opened = false;
         QTimer::singleShot(0, f.window.get(), [&] { // never later, in another test
             opened = (about = QApplication::activeModalWidget());
-            const auto closing = qScopeGuard([about] { if (about) about->close(); }); // even when a check fails
+            const auto closing = qScopeGuard([about] {
+                if (about)
+                    about->close();
+            }); // even when a check fails
             QVERIFY(about && about->parentWidget() == f.window.get() && QTest::qWaitForWindowActive(about));
             QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
             QVERIFY(about->windowIcon().isNull());
-            QCOMPARE(about->findChild<QLabel *>("LblVer")->text(), QStringLiteral("Taviro V" TAVIRO_VERSION "-最简单摇号软件"));
+            QCOMPARE(about->findChild<QLabel *>("LblVer")->text(),
+                     QStringLiteral("Taviro V" TAVIRO_VERSION "-最简单摇号软件"));
             auto *help = about->findChild<QPlainTextEdit *>(QStringLiteral("Txt_Help"));
             QTRY_COMPARE(QApplication::focusWidget(), help);
             for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_Space}) // it cannot be edited
@@ -64,24 +68,52 @@ private slots:
         QTest::addColumn<QString>("scale");
         QTest::addColumn<QString>("text"); // a pattern for the whole help, version or refusal
         const QString portable = QStringLiteral("/home/u/taviro/"), documents = QStringLiteral("/home/u/文档/Taviro");
-        QTest::newRow("portable") << "" << portable << Action::Run << "/home/u/taviro" << false << "" << "";
-        QTest::newRow("installed") << "" << "/usr/bin" << Action::Run << documents << true << "" << "";
-        QTest::newRow("not under /usr") << "" << "/usrx/bin" << Action::Run << "/usrx/bin" << false << "" << "";
+        QTest::newRow("portable") << "" << portable << Action::Run << "/home/u/taviro" << false << ""
+                                  << "";
+        QTest::newRow("installed") << ""
+                                   << "/usr/bin" << Action::Run << documents << true << ""
+                                   << "";
+        QTest::newRow("not under /usr") << ""
+                                        << "/usrx/bin" << Action::Run << "/usrx/bin" << false << ""
+                                        << "";
         qputenv("ProgramW6432", "C:\\Program Files"); // as Windows sets it
-        QTest::newRow("installed on Windows") << "" << "c:/program files/Taviro" << Action::Run << documents << true << "" << "";
-        QTest::newRow("beside Program Files") << "" << "C:/Program Files2" << Action::Run << "C:/Program Files2" << false << "" << "";
-        QTest::newRow("not writable") << "" << "/read-only" << Action::Run << documents << true << "" << "";
-        QTest::newRow("a file in it, relative") << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << true << "" << "";
-        QTest::newRow("scale, Qt's options and folder") << "-platform offscreen -reverse --style=fusion -qwindowgeometry 9x9 "
-            "-display :0 --scale 1.5 %1/名单" << portable << Action::Run << "%1/名单" << true << "1.5" << "";
-        QTest::newRow("scale 4") << "--scale=4" << portable << Action::Run << "/home/u/taviro" << false << "4" << "";
-        QTest::newRow("help") << "--help %1" << portable << Action::Help << "" << false << "" << R"(Usage: \S+ \[options\] \[PATH\]\n.*--scale <factor>.*PATH .*)";
-        QTest::newRow("version") << "-v" << portable << Action::Version << "" << false << "" << QRegularExpression::escape("Taviro " TAVIRO_VERSION "\n");
+        QTest::newRow("installed on Windows") << ""
+                                              << "c:/program files/Taviro" << Action::Run << documents << true << ""
+                                              << "";
+        QTest::newRow("beside Program Files")
+            << ""
+            << "C:/Program Files2" << Action::Run << "C:/Program Files2" << false << ""
+            << "";
+        QTest::newRow("not writable") << ""
+                                      << "/read-only" << Action::Run << documents << true << ""
+                                      << "";
+        QTest::newRow("a file in it, relative")
+            << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << true << ""
+            << "";
+        QTest::newRow("scale, Qt's options and folder")
+            << "-platform offscreen -reverse --style=fusion -qwindowgeometry 9x9 "
+               "-display :0 --scale 1.5 %1/名单"
+            << portable << Action::Run << "%1/名单" << true << "1.5"
+            << "";
+        QTest::newRow("scale 4") << "--scale=4" << portable << Action::Run << "/home/u/taviro" << false << "4"
+                                 << "";
+        QTest::newRow("help") << "--help %1" << portable << Action::Help << "" << false << ""
+                              << R"(Usage: \S+ \[options\] \[PATH\]\n.*--scale <factor>.*PATH .*)";
+        QTest::newRow("version") << "-v" << portable << Action::Version << "" << false << ""
+                                 << QRegularExpression::escape("Taviro " TAVIRO_VERSION "\n");
         const QString scale = QStringLiteral("the scale must be a number from 1 to 4, not '%1'");
-        for (auto [bad, why] : {std::pair{"%1/无", QString("'%1/无' does not exist")}, {"%1/名单 %1/名单", "only one PATH may be given, not 2"},
-                                {"--size", "unknown option 'size'"}, {"-platformx", "unknown option 'platformx'"}, {"--scale", "missing value "
-                                "after '--scale'"}, {"--scale 0.9", scale.arg("0.9")}, {"--scale 4.01", scale.arg("4.01")}, {"--scale nan", scale.arg("nan")}})
-            QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << "" << false << "" << "taviro: " + why + R"( \(see taviro --help\)\n)";
+        for (auto [bad, why] : {std::pair{"%1/无", QString("'%1/无' does not exist")},
+                                {"%1/名单 %1/名单", "only one PATH may be given, not 2"},
+                                {"--size", "unknown option 'size'"},
+                                {"-platformx", "unknown option 'platformx'"},
+                                {"--scale",
+                                 "missing value "
+                                 "after '--scale'"},
+                                {"--scale 0.9", scale.arg("0.9")},
+                                {"--scale 4.01", scale.arg("4.01")},
+                                {"--scale nan", scale.arg("nan")}})
+            QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << "" << false << ""
+                                              << "taviro: " + why + R"( \(see taviro --help\)\n)";
     }
 
     void workingFolder()
@@ -96,7 +128,8 @@ private slots:
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(root.path());
         const auto inRoot = [&](QString text) { return text.replace(QStringLiteral("%1"), root.path()); };
-        const auto line = taviro::parseCommandLine(inRoot("taviro " + arguments).split(' ', Qt::SkipEmptyParts), TAVIRO_VERSION);
+        const auto line =
+            taviro::parseCommandLine(inRoot("taviro " + arguments).split(' ', Qt::SkipEmptyParts), TAVIRO_VERSION);
         QDir::setCurrent(cwd);
         QTEST(line.action, "action");
         QTEST(QString::fromLatin1(line.scale), "scale");
@@ -116,8 +149,11 @@ private slots:
         QCOMPARE(taviro::makeWorkingFolder(root.filePath("新/Taviro")), QString());
         QVERIFY(QFileInfo(root.filePath("新/Taviro")).isDir());
         const QString file = QDir::toNativeSeparators(root.filePath("文件"));
-        for (auto [folder, why] : {std::pair{file, QString("那里已有一个同名的文件，不是文件夹")}, {file + "/Taviro", file + "不是文件夹"}})
-            QVERIFY2(taviro::makeWorkingFolder(folder).startsWith("无法使用工作文件夹：" + QDir::toNativeSeparators(folder) + "\n原因：" + why + "\n"), qPrintable(folder));
+        for (auto [folder, why] :
+             {std::pair{file, QString("那里已有一个同名的文件，不是文件夹")}, {file + "/Taviro", file + "不是文件夹"}})
+            QVERIFY2(taviro::makeWorkingFolder(folder).startsWith(
+                         "无法使用工作文件夹：" + QDir::toNativeSeparators(folder) + "\n原因：" + why + "\n"),
+                     qPrintable(folder));
     }
 
     // Away from the program's folder the missing-list and save messages name the folder, the others do not.

@@ -80,7 +80,8 @@ private slots:
         const QByteArray lines10000 = numberedLines(10000).chopped(2);
         QTest::newRow("LF ends a record too, no final line end") << File{"A\n\r\n\nB", {"A", "", "", "B"}};
         QTest::newRow("lone CRs, blank lines") << File{"A\rB\r\r\rC\r\n\r\n", {"A", "B", "", "", "C", ""}};
-        QTest::newRow("GBK") << File{"\xD5\xC5\xC8\xFD\r\n\xC5\xB7\xD1\xF4\xC4\xC8\xC4\xC8\r\n\xFD\x93", {"张三", "欧阳娜娜", "龘"}};
+        QTest::newRow("GBK") << File{"\xD5\xC5\xC8\xFD\r\n\xC5\xB7\xD1\xF4\xC4\xC8\xC4\xC8\r\n\xFD\x93",
+                                     {"张三", "欧阳娜娜", "龘"}};
         QTest::newRow("UTF-8, LF") << File{"\xE5\x88\x98\xE4\xB6\xAE\n\xF0\xA0\xAE\xB7\n", {"刘䶮", "𠮷"}};
         QTest::newRow("GBK, line 2 undecodable") << File{"A\r\n\xB0\r\nC", {}, Kind::Undecodable, 3};
         QTest::newRow("10000 lines") << File{lines10000, QString::fromLatin1(lines10000).split("\r\n")};
@@ -88,7 +89,8 @@ private slots:
         QTest::newRow("one line") << File{"A", {}, Kind::TooFew, 1};
         QTest::newRow("only CR LF") << File{"\r\n", {}, Kind::TooFew, 1};
         QTest::newRow("10001 lines") << File{lines10000 + "\rL", {}, Kind::TooMany, 10001};
-        QTest::newRow("counting stops at 10001: 256 GiB") << File{QByteArray(10001, '\r'), {}, Kind::TooMany, 10001, 1LL << 38};
+        QTest::newRow("counting stops at 10001: 256 GiB")
+            << File{QByteArray(10001, '\r'), {}, Kind::TooMany, 10001, 1LL << 38};
         QTest::newRow("3 lines, 65 MiB") << File{"A\r\nB\r\n", {}, Kind::TooLarge, 3, 65 << 20};
         QTest::newRow("folder") << File{"", {}, Kind::Missing, 0, -1};
         QTest::newRow("named pipe") << File{"", {}, Kind::Unreadable, 0, -2};
@@ -109,20 +111,30 @@ private slots:
         QCOMPARE(r.kind, file.kind);
         QCOMPARE(r.count, file.count < 0 ? file.lines.size() : file.count);
         QCOMPARE(s.candidates(), file.lines);
-        const QStringList messages{"", "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。",
-                                   "记录起码需要两条以上，请检查!", "记录总数不要超过10000条！", "无法读取bonus.txt（*），请检查该文件后再点击初始化。",
-                                   "bonus.txt太大了（超过64MB），请检查该文件是否为名单！",
-                                   "bonus.txt的第2行有无法识别的字符，名单中的名字会显示成乱码，所以没有读入。*"}; // "*": the system's reason
-        const QString expected = QRegularExpression::escape(messages.value(int(r.kind), "<none>")).replace("\\*", "[\\s\\S]+");
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(expected)).match(r.message).hasMatch(), qPrintable(r.message));
+        const QStringList messages{
+            "",
+            "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。",
+            "记录起码需要两条以上，请检查!",
+            "记录总数不要超过10000条！",
+            "无法读取bonus.txt（*），请检查该文件后再点击初始化。",
+            "bonus.txt太大了（超过64MB），请检查该文件是否为名单！",
+            "bonus.txt的第2行有无法识别的字符，名单中的名字会显示成乱码，所以没有读入。*"}; // "*": the system's reason
+        const QString expected =
+            QRegularExpression::escape(messages.value(int(r.kind), "<none>")).replace("\\*", "[\\s\\S]+");
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(expected)).match(r.message).hasMatch(),
+                 qPrintable(r.message));
     }
     void rounds_data()
     {
         QTest::addColumn<Rounds>("rounds");
         QTest::newRow("worked example") << Rounds{"2|1", "RR", {18, 17}, "[1]:\tL2\r\n[2]:\tL1\r\n[3]:\tL3"};
         // Draw order (3, 5, 1, 4, 2): ranks (5, 2) are lines 2, 5; then (3, 1) of the rest lines 4, 3; line 1 is left.
-        QTest::newRow("ranks through the draw order") << Rounds{"2|2|2|2", "RRLE", {3, 1, 0, 0},
-            "[1]:\tL5\r\n[2]:\tL2\r\n[3]:\tL4\r\n[4]:\tL3\r\n[5]:\tL1", {{3, 5, 1, 4, 2}, {5, 2}, {3, 1}}};
+        QTest::newRow("ranks through the draw order")
+            << Rounds{"2|2|2|2",
+                      "RRLE",
+                      {3, 1, 0, 0},
+                      "[1]:\tL5\r\n[2]:\tL2\r\n[3]:\tL4\r\n[4]:\tL3\r\n[5]:\tL1",
+                      {{3, 5, 1, 4, 2}, {5, 2}, {3, 1}}};
         QTest::newRow("6 by 3, then 1: last group of 3, in draw order")
             << Rounds{"3|1", "RL", {3, 0}, "[1]:\tL3\r\n[2]:\tL2\r\n[3]:\tL1\r\n[4]:\tL6\r\n[5]:\tL5\r\n[6]:\tL4"};
         QTest::newRow("10 by 3") << Rounds{"3|3|3|3|3", "RRRLE", {7, 4, 1, 0, 0}};
@@ -143,7 +155,8 @@ private slots:
         QCOMPARE(s.initialise(bonus(), kSeed).kind, Kind::Ready);
         for (int i = 0; i < rounds.kinds.size(); ++i) {
             init(); // then edited, shortened, removed or a folder: nothing changes
-            QVERIFY(i % 4 == 2 || (i % 4 == 3 ? QDir().mkdir(bonus()) : write(i % 4 ? "L1" : "X\r\nY\r\nZ\r\nV\r\nW\r\n")));
+            QVERIFY(i % 4 == 2
+                    || (i % 4 == 3 ? QDir().mkdir(bonus()) : write(i % 4 ? "L1" : "X\r\nY\r\nZ\r\nV\r\nW\r\n")));
             QCOMPARE(s.initialise(bonus(), kSeed).kind, Kind::AlreadyInitialised);
             const QString text = rounds.texts.section('|', i, i), before = s.log().text();
             const int count = parseRoundCount(text), previous = s.perRoundCount();
@@ -156,7 +169,8 @@ private slots:
             const QString appended = r.kind == SK::Rolling ? s.reveal().appendedLog : r.appendedLog;
             QCOMPARE(before + appended, s.log().text());
             const QString names = QString(appended).replace(QRegularExpression("\r\n\\[\\d+\\]:\t"), "|");
-            const QStringList messages{"", "都抽完了，一个不剩了！！！！！", "仅剩最后一组候选项目，就是" + names + "，不足以进行一次摇号！"};
+            const QStringList messages{"", "都抽完了，一个不剩了！！！！！",
+                                       "仅剩最后一组候选项目，就是" + names + "，不足以进行一次摇号！"};
             QCOMPARE(r.message, messages.value(int(r.kind), "抽取的人数不能多于候选人数！[开始]"));
             if (r.kind == SK::Refused) // a refused count is not kept for the next start's last-group test
                 QCOMPARE(s.perRoundCount(), previous);
@@ -229,7 +243,8 @@ private slots:
         QCOMPARE(s.rounds().size(), 3); // 2, 2, then 8 asked of the 6 left: the last group
         QCOMPARE(s.rounds().last().number, 0);
         QCOMPARE(s.rounds().last().prize, "一等奖");
-        static const QRegularExpression shape(R"(^摇号结果\r\n\r\n三等奖(\r\n\[[1-4]\]:\tL\d+){4}\r\n一等奖(\r\n\[([5-9]|10)\]:\tL\d+){6}$)");
+        static const QRegularExpression shape(
+            R"(^摇号结果\r\n\r\n三等奖(\r\n\[[1-4]\]:\tL\d+){4}\r\n一等奖(\r\n\[([5-9]|10)\]:\tL\d+){6}$)");
         QVERIFY2(shape.match(s.log().text()).hasMatch(), qPrintable(s.log().text()));
         const Replay same = replayDraw(bonus(), seed, plan, s.rounds());
         QCOMPARE(same.firstDifference, -1);
@@ -243,8 +258,8 @@ private slots:
         edited[0].count = 3;
         QCOMPARE(replayDraw(bonus(), seed, plan, edited).firstDifference, 0);
     }
-    // Whole sessions with the seeded generator, one seed each: a round's winners in the order revealed are equally likely;
-    // a 10000-line draw order keeps about 4 lines in place (either way) or by their neighbour (Poisson).
+    // Whole sessions with the seeded generator, one seed each: a round's winners in the order revealed are equally
+    // likely; a 10000-line draw order keeps about 4 lines in place (either way) or by their neighbour (Poisson).
     void fairness_data()
     {
         QTest::addColumn<int>("n");
@@ -259,7 +274,11 @@ private slots:
     }
     void fairness()
     {
-        QFETCH(int, n); QFETCH(int, perRound); QFETCH(int, trials); QFETCH(int, outcomes); QFETCH(double, limit);
+        QFETCH(int, n);
+        QFETCH(int, perRound);
+        QFETCH(int, trials);
+        QFETCH(int, outcomes);
+        QFETCH(double, limit);
         QVERIFY(write(numberedLines(n)));
         SeededRandomiser randomiser;
         QHash<QString, int> counts;

@@ -10,7 +10,8 @@
 
 using namespace taviro;
 namespace {
-const QByteArray kHeading = QByteArray::fromHex("d2a1bac5bde1b9fb") + "\r\n"; // 摇号结果 in GBK, from the code page's table
+const QByteArray kHeading =
+    QByteArray::fromHex("d2a1bac5bde1b9fb") + "\r\n"; // 摇号结果 in GBK, from the code page's table
 QByteArray entry(int number, const QByteArray &name) { return "\r\n[" + QByteArray::number(number) + "]:\t" + name; }
 QString squeezed(QString text) { return text.remove(QRegularExpression("\\s+")); }
 
@@ -45,13 +46,15 @@ private slots:
         const auto gbk = ListEncoding::Gbk;
         QTest::newRow("before any draw: 12 bytes") << logOf({}) << gbk << kHeading + "\r\n";
         QTest::newRow("worked example") << logOf({"李四", "张三", "王五"}) << gbk
-                                        << kHeading + entry(1, "\xc0\xee\xcb\xc4") + entry(2, "\xd5\xc5\xc8\xfd") + entry(3, "\xcd\xf5\xce\xe5") + "\r\n";
+                                        << kHeading + entry(1, "\xc0\xee\xcb\xc4") + entry(2, "\xd5\xc5\xc8\xfd")
+                + entry(3, "\xcd\xf5\xce\xe5") + "\r\n";
         QByteArray many = kHeading;
         for (int i = 1; i <= 10000; ++i)
             many += entry(i, QByteArray::fromHex("baf2d1a1c8cb") + QByteArray::number(i));
         QTest::newRow("10000 entries") << logOf({}, 10000) << gbk << many + "\r\n";
         // A Unicode list's results keep names that GBK has no code for.
-        QTest::newRow("UTF-16 list: UTF-8 with its mark") << logOf({"刘䶮", "𠮷 À"}) << ListEncoding::Utf16Le
+        QTest::newRow("UTF-16 list: UTF-8 with its mark")
+            << logOf({"刘䶮", "𠮷 À"}) << ListEncoding::Utf16Le
             << "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t刘䶮\r\n[2]:\t𠮷 À\r\n").toUtf8();
     }
     // Save's bytes, each file written whole or not at all; an earlier run's results and record are kept under
@@ -78,14 +81,17 @@ private slots:
         QCOMPARE(readAll(results), bytes);
         QCOMPARE(readAll(saved.filePath("摇号结果_2026-12-06_0930_2.txt")), encodeResults(logOf({"王五"}), list));
         QVERIFY(readAll(record).contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
-        const auto failingWriter = [](QIODevice &file, const QByteArray &text) { return file.write(text) < 0; }; // disk full at the flush
+        const auto failingWriter = [](QIODevice &file, const QByteArray &text) {
+            return file.write(text) < 0;
+        }; // disk full at the flush
         const SaveOutcome failed = today.save(logOf({"王五"}), list, &drawn, failingWriter);
         QVERIFY(!failed.ok && !failed.error.isEmpty());
         QCOMPARE(readAll(results), bytes);
         QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{"摇号结果.txt", "摇号结果_2026-12-06_0930_2.txt", "摇号记录.txt", "摇号记录_2026-12-06_0930.txt",
-                              "摇号记录_2026-12-06_0930_2.txt"}));
-        QVERIFY(!DrawFiles(saved.filePath("gone")).save(log, list, nullptr).ok); // a folder that is not there refuses it
+                 (QStringList{"摇号结果.txt", "摇号结果_2026-12-06_0930_2.txt", "摇号记录.txt",
+                              "摇号记录_2026-12-06_0930.txt", "摇号记录_2026-12-06_0930_2.txt"}));
+        QVERIFY(
+            !DrawFiles(saved.filePath("gone")).save(log, list, nullptr).ok); // a folder that is not there refuses it
     }
     // Printed on A4 without margins: all the text (pdftotext drops what runs off a page), every page but the last full.
     void pages()
@@ -101,17 +107,20 @@ private slots:
         QVERIFY(QProcess::execute("pdftotext", {"-layout", dir.filePath("job.pdf"), dir.filePath("job.txt")}) == 0);
         QCOMPARE(squeezed(QString::fromUtf8(readAll(dir.filePath("job.txt")))), squeezed(text));
         QVERIFY(QProcess::execute("pdftotext", {"-bbox", dir.filePath("job.pdf"), dir.filePath("job.html")}) == 0);
-        const QStringList pages = QString::fromUtf8(readAll(dir.filePath("job.html"))).split("<page ").mid(1); // width="…" height="…">
+        const QStringList pages =
+            QString::fromUtf8(readAll(dir.filePath("job.html"))).split("<page ").mid(1); // width="…" height="…">
         const QRegularExpression word(R"re(yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re");
         for (int i = 0; i < pages.size(); ++i) {
-            const double width = pages[i].section('"', 1, 1).toDouble(), height = pages[i].section('"', 3, 3).toDouble();
+            const double width = pages[i].section('"', 1, 1).toDouble(),
+                         height = pages[i].section('"', 3, 3).toDouble();
             double bottom = 0, rowHeight = 0;
             for (const QRegularExpressionMatch &box : word.globalMatch(pages[i])) {
                 QVERIFY2(box.captured(2).toDouble() <= width + 1, qPrintable(QString("page %1").arg(i + 1))); // wrapped
                 bottom = qMax(bottom, box.captured(3).toDouble());
                 rowHeight = qMax(rowHeight, box.captured(3).toDouble() - box.captured(1).toDouble());
             }
-            QVERIFY2(i == pages.size() - 1 || bottom > height - 1.5 * rowHeight, qPrintable(QString("page %1 not full").arg(i + 1)));
+            QVERIFY2(i == pages.size() - 1 || bottom > height - 1.5 * rowHeight,
+                     qPrintable(QString("page %1 not full").arg(i + 1)));
         }
     }
     // Named for the run's start beside another run's copy, removed by this run's next Save whatever it holds;
@@ -119,7 +128,8 @@ private slots:
     void recoveryCopy()
     {
         QTemporaryDir dir;
-        const QString base = dir.filePath("摇号结果_自动保存_20260101-213005"), one = logOf({"李四"}), two = logOf({"李四", "张三"});
+        const QString base = dir.filePath("摇号结果_自动保存_20260101-213005"), one = logOf({"李四"}),
+                      two = logOf({"李四", "张三"});
         QVERIFY(writeFileAtomically(base + ".txt", "another run").ok);
         RecoveryFile copy(dir.path()), refused(dir.filePath("gone")); // a folder that is not there refuses its files
         QCOMPARE(copy.begin(QDateTime(QDate(2026, 1, 1), QTime(21, 30, 5))), QString());
@@ -136,7 +146,8 @@ private slots:
         QCOMPARE(refused.keep(two, ListEncoding::Gbk), QString());
         refused.resultsSaved();
         QVERIFY(QDir(dir.path()).rmdir("gone"));
-        QVERIFY(refused.keep(two, ListEncoding::Gbk).contains(QDir::toNativeSeparators(refused.path()))); // a new spell after a good write
+        QVERIFY(refused.keep(two, ListEncoding::Gbk)
+                    .contains(QDir::toNativeSeparators(refused.path()))); // a new spell after a good write
         QCOMPARE(refused.keep(two, ListEncoding::Gbk), QString());
     }
     // Printed to a cups-pdf queue as the server's default printer (root), read back from its PDF.
@@ -160,7 +171,8 @@ private slots:
         systemPrintService().printFile(path);
         QVERIFY(fixture("printed"));
         // Qt's PDF writer maps only BMP glyphs back to text; 𠮷 and 𪚥 are printed but not in the text layer.
-        QCOMPARE(squeezed(QString::fromUtf8(readAll(folder.filePath("state.txt")))), squeezed(log).remove("𠮷").remove("𪚥"));
+        QCOMPARE(squeezed(QString::fromUtf8(readAll(folder.filePath("state.txt")))),
+                 squeezed(log).remove("𠮷").remove("𪚥"));
     }
 };
 QTEST_MAIN(TestOutput)

@@ -88,8 +88,8 @@ struct MainWindowFixture
     std::unique_ptr<taviro::FrmMain> window;
 
     explicit MainWindowFixture(taviro::DrawRandomiser *draw = nullptr, taviro::MessageBoxes *realBoxes = nullptr)
-        : window(std::make_unique<taviro::FrmMain>(taviro::FrmMainServices{
-            realBoxes ? realBoxes : &boxes, &printer, draw ? draw : &randomiser, folder.path()}))
+        : window(std::make_unique<taviro::FrmMain>(taviro::FrmMainServices{realBoxes ? realBoxes : &boxes, &printer,
+                                                                           draw ? draw : &randomiser, folder.path()}))
     {
         window->show();
         window->activateWindow();

@@ -82,15 +82,17 @@ class TestFrmMain : public QObject
     void send(const QString &key)
     {
         QWidget *focus = QApplication::focusWidget();
-        const Qt::KeyboardModifiers modifiers = key.startsWith(QLatin1String("alt+"))    ? Qt::AltModifier
-                                                : key.startsWith(QLatin1String("ctrl+")) ? Qt::ControlModifier
-                                                                                         : Qt::NoModifier;
+        const Qt::KeyboardModifiers modifiers = key.startsWith(QLatin1String("alt+")) ? Qt::AltModifier
+            : key.startsWith(QLatin1String("ctrl+"))                                  ? Qt::ControlModifier
+                                                                                      : Qt::NoModifier;
         const QString base = key.section(QLatin1Char('+'), -1);
         if (base.size() == 1)
             return QTest::keyClick(focus, base[0].toLatin1(), modifiers);
         const bool space = base.startsWith(QLatin1String("space")), unmarked = base.endsWith(QLatin1Char('~'));
         const bool repeat = unmarked || base.endsWith(QLatin1Char('*'));
-        const Qt::Key code = space ? Qt::Key_Space : base.startsWith(QLatin1String("kp")) ? Qt::Key_Enter : Qt::Key_Return;
+        const Qt::Key code = space                 ? Qt::Key_Space
+            : base.startsWith(QLatin1String("kp")) ? Qt::Key_Enter
+                                                   : Qt::Key_Return;
         QKeyEvent release(QEvent::KeyRelease, code, modifiers, space ? QStringLiteral(" ") : QStringLiteral("\r"));
         QKeyEvent press(QEvent::KeyPress, code, modifiers, release.text(), repeat && !unmarked);
         release.setTimestamp(++instant);
@@ -132,9 +134,11 @@ private slots:
         QCOMPARE(f->window->childAt(w("Cmd_Size_V")->geometry().center()), w("Cmd_Size_V")); // over the results box
         for (const char *name : {"Label7", "Label8"}) { // stacked at the font's line height, nothing over them
             QWidget *label = w(name);
-            QVERIFY(label->height() >= (label->property("text").toString().count('\n') + 1) * label->fontMetrics().height());
+            QVERIFY(label->height()
+                    >= (label->property("text").toString().count('\n') + 1) * label->fontMetrics().height());
             for (QWidget *other : label->parentWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-                QVERIFY2(other == label || !other->geometry().intersects(label->geometry()), qPrintable(other->objectName()));
+                QVERIFY2(other == label || !other->geometry().intersects(label->geometry()),
+                         qPrintable(other->objectName()));
         }
     }
 
@@ -148,27 +152,49 @@ private slots:
         QTest::addColumn<QString>("count"); // the count box afterwards
         QTest::addColumn<QString>("message");
         const QString off = "uninitialised", results = "Txt_Results", box = "Txt_Num";
-        QTest::newRow("Enter before Initialise") << off << results << "enter" << State::NotInitialised << "" << exhausted();
+        QTest::newRow("Enter before Initialise")
+            << off << results << "enter" << State::NotInitialised << "" << exhausted();
         QTest::newRow("refused count") << "" << box << "9 enter" << State::Ready << "9" << countTooLarge();
-        QTest::newRow("Enter between stop and reveal") << "" << results << "enter enter enter" << State::RevealPending << "1" << "";
-        QTest::newRow("Ctrl+Enter, Alt+Space") << "" << results << "ctrl+enter alt+space" << State::Ready << "" << "";
-        for (auto [control, key] : {std::pair{"Cmd_Start", "space"}, {"Cmd_Print", "enter"}, {"CmdAbout", "space"},
-                                    {"Opt_Align_0", "space"}, {"Check_Title", "space"}, {"List_FontSize_Roll", "enter"},
-                                    {"Txt_Results", "kpenter"}, {"Txt_Num", "space"}})
-            QTest::addRow("%s %s", control, key) << "" << control << key << State::Rolling << (control == box ? "1 " : "1") << "";
-        QTest::newRow("Alt+I, Enter at once") << off << box << "alt+i enter" << State::Rolling << "1" << "";
-        QTest::newRow("Alt+G before Initialise") << off << box << "alt+g" << State::NotInitialised << "" << "";
-        QTest::newRow("3, Alt+I after it") << "" << box << "3 alt+i" << State::Ready << "3" << "";
-        QTest::newRow("Alt+Q, nobody's") << "" << box << "alt+q" << State::Ready << "" << "";
-        QTest::newRow("held Enter") << "" << box << "enter enter* enter*" << State::Rolling << "1" << "";
-        QTest::newRow("held Space") << "" << box << "space space* space*" << State::Rolling << "1   " << "";
-        QTest::newRow("repeats alone") << "" << box << "enter* space*" << State::Ready << " " << "";
-        QTest::newRow("held Enter, unmarked") << "" << box << "enter enter~ enter~" << State::Rolling << "1" << "";
+        QTest::newRow("Enter between stop and reveal")
+            << "" << results << "enter enter enter" << State::RevealPending << "1"
+            << "";
+        QTest::newRow("Ctrl+Enter, Alt+Space") << "" << results << "ctrl+enter alt+space" << State::Ready << ""
+                                               << "";
+        for (auto [control, key] : {std::pair{"Cmd_Start", "space"},
+                                    {"Cmd_Print", "enter"},
+                                    {"CmdAbout", "space"},
+                                    {"Opt_Align_0", "space"},
+                                    {"Check_Title", "space"},
+                                    {"List_FontSize_Roll", "enter"},
+                                    {"Txt_Results", "kpenter"},
+                                    {"Txt_Num", "space"}})
+            QTest::addRow("%s %s", control, key)
+                << "" << control << key << State::Rolling << (control == box ? "1 " : "1") << "";
+        QTest::newRow("Alt+I, Enter at once") << off << box << "alt+i enter" << State::Rolling << "1"
+                                              << "";
+        QTest::newRow("Alt+G before Initialise") << off << box << "alt+g" << State::NotInitialised << ""
+                                                 << "";
+        QTest::newRow("3, Alt+I after it") << "" << box << "3 alt+i" << State::Ready << "3"
+                                           << "";
+        QTest::newRow("Alt+Q, nobody's") << "" << box << "alt+q" << State::Ready << ""
+                                         << "";
+        QTest::newRow("held Enter") << "" << box << "enter enter* enter*" << State::Rolling << "1"
+                                    << "";
+        QTest::newRow("held Space") << "" << box << "space space* space*" << State::Rolling << "1   "
+                                    << "";
+        QTest::newRow("repeats alone") << "" << box << "enter* space*" << State::Ready << " "
+                                       << "";
+        QTest::newRow("held Enter, unmarked") << "" << box << "enter enter~ enter~" << State::Rolling << "1"
+                                              << "";
     }
     void keys()
     {
-        QFETCH(QString, before); QFETCH(QString, focus); QFETCH(QString, keys); QFETCH(State, state);
-        QFETCH(QString, count); QFETCH(QString, message);
+        QFETCH(QString, before);
+        QFETCH(QString, focus);
+        QFETCH(QString, keys);
+        QFETCH(State, state);
+        QFETCH(QString, count);
+        QFETCH(QString, message);
         f->writeBonus(numberedNames(8));
         if (before != QLatin1String("uninitialised"))
             f->initialise(numberedNames(8));
@@ -186,7 +212,8 @@ private slots:
         QVERIFY(about.isEmpty() && f->printer.handed.isEmpty() && list->selectedItems().isEmpty());
         QVERIFY(!f->control<QAbstractButton>(QStringLiteral("Opt_Align_0"))->isChecked());
         QCOMPARE(f->control<QCheckBox>(QStringLiteral("Check_Title"))->checkState(), Qt::PartiallyChecked);
-        QWidget *focused = w(keys.startsWith(QLatin1String("alt+i")) ? QStringLiteral("Cmd_Start") : focus); // as Initialise left it
+        QWidget *focused =
+            w(keys.startsWith(QLatin1String("alt+i")) ? QStringLiteral("Cmd_Start") : focus); // as Initialise left it
         QCOMPARE(QApplication::focusWidget(), focused);
         if (state == State::Rolling)
             send(QStringLiteral("enter")); // and the next press stops it, once
@@ -203,10 +230,13 @@ private slots:
         QTest::addColumn<QString>("path"); // how the close is asked for while a round rolls; "": a refused count
         QTest::addColumn<QList<int>>("keys"); // one for each box in turn; 0: its close box
         QTest::addColumn<QStringList>("boxes");
-        const QString yesNo = QStringLiteral("|否(&N),是(&Y)|是(&Y)|否(&N)"), first = QStringLiteral("退出|确定要关闭摇号软件吗?") + yesNo;
+        const QString yesNo = QStringLiteral("|否(&N),是(&Y)|是(&Y)|否(&N)"),
+                      first = QStringLiteral("退出|确定要关闭摇号软件吗?") + yesNo;
         const QStringList both = {first, QStringLiteral("确认退出|请再次确认关闭吗?") + yesNo};
-        QTest::newRow("refused count, Enter is OK") << "" << QList<int>{Qt::Key_Return} << QStringList{"Taviro|" + countTooLarge() + "|确定||"};
-        QTest::newRow("Alt+X, Enter is Yes, Escape is No") << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Escape} << both;
+        QTest::newRow("refused count, Enter is OK")
+            << "" << QList<int>{Qt::Key_Return} << QStringList{"Taviro|" + countTooLarge() + "|确定||"};
+        QTest::newRow("Alt+X, Enter is Yes, Escape is No")
+            << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Escape} << both;
         QTest::newRow("Alt+X, Yes, Yes") << "Alt+X" << QList<int>{Qt::Key_Return, Qt::Key_Return} << both;
         QTest::newRow("Exit button, Yes, Yes") << "Cmd_Exit" << QList<int>{Qt::Key_Y, Qt::Key_Y} << both;
         QTest::newRow("window system, the close box is No") << "system" << QList<int>{0} << QStringList{first};
@@ -214,7 +244,9 @@ private slots:
     }
     void modalBoxes()
     {
-        QFETCH(QString, path); QFETCH(QList<int>, keys); QFETCH(QStringList, boxes);
+        QFETCH(QString, path);
+        QFETCH(QList<int>, keys);
+        QFETCH(QStringList, boxes);
         f = std::make_unique<MainWindowFixture>(nullptr, &taviro::standardMessageBoxes());
         f->initialise(numberedNames(9));
         const bool close = !path.isEmpty();
@@ -233,8 +265,10 @@ private slots:
             for (QAbstractButton *b : box->buttons())
                 buttons.append(b->text());
             buttons.sort();
-            seen << QStringList{box->windowTitle(), box->text(), buttons.join(','), box->defaultButton() ? box->defaultButton()->text() : "",
-                                box->escapeButton() && close ? box->escapeButton()->text() : QString()}.join('|');
+            seen << QStringList{box->windowTitle(), box->text(), buttons.join(','),
+                                box->defaultButton() ? box->defaultButton()->text() : "",
+                                box->escapeButton() && close ? box->escapeButton()->text() : QString()}
+                        .join('|');
             QVERIFY(box->icon() == QMessageBox::NoIcon && box->textFormat() == Qt::PlainText && rolling() == close);
             QApplication::setActiveWindow(f->window.get()); // as a window manager may, with the box still open
             results()->setFocus();
@@ -245,10 +279,10 @@ private slots:
         });
         poll.start(20);
         QCloseEvent request; // the close box, Alt+F4 or the window manager
-        path == QLatin1String("Alt+X")      ? QTest::keyClick(f->window.get(), Qt::Key_X, Qt::AltModifier)
-        : path == QLatin1String("Cmd_Exit") ? QTest::mouseClick(f->button("Cmd_Exit"), Qt::LeftButton)
-        : close                             ? void(QCoreApplication::sendEvent(f->window->windowHandle(), &request))
-                                            : start()->click();
+        path == QLatin1String("Alt+X")          ? QTest::keyClick(f->window.get(), Qt::Key_X, Qt::AltModifier)
+            : path == QLatin1String("Cmd_Exit") ? QTest::mouseClick(f->button("Cmd_Exit"), Qt::LeftButton)
+            : close                             ? void(QCoreApplication::sendEvent(f->window->windowHandle(), &request))
+                                                : start()->click();
         QTRY_COMPARE(seen, boxes);
         QTRY_VERIFY(!QApplication::activeModalWidget());
         const bool closed = keys.size() == 2 && keys[1] != Qt::Key_Escape && keys[1] != Qt::Key_N;
@@ -256,7 +290,8 @@ private slots:
         QVERIFY(closed || drawState() == before);
     }
 
-    // Save and Print during a roll: the bytes complete before the box or the printer, the copy gone, the draw untouched.
+    // Save and Print during a roll: the bytes complete before the box or the printer, the copy gone, the draw
+    // untouched.
     void saveAndPrint_data()
     {
         QTest::addColumn<QString>("button");
@@ -268,7 +303,8 @@ private slots:
     }
     void saveAndPrint()
     {
-        QFETCH(QString, button); QFETCH(bool, blocked);
+        QFETCH(QString, button);
+        QFETCH(bool, blocked);
         f->initialise(numberedNames(8));
         round(3);
         const QByteArray bytes = saveBytes();
@@ -285,10 +321,14 @@ private slots:
         QCOMPARE(f->printer.handed, !save && !blocked ? QList<QByteArray>{bytes} : QList<QByteArray>());
         QCOMPARE(copies().size(), int(blocked));
         if (blocked) {
-            QCOMPARE(f->boxes.shown[0].text, taviro::saveFailedMessage(taviro::DrawFiles(f->folder.path()).save(f->session().log().text(), taviro::ListEncoding::Gbk, nullptr)));
+            QCOMPARE(
+                f->boxes.shown[0].text,
+                taviro::saveFailedMessage(taviro::DrawFiles(f->folder.path())
+                                              .save(f->session().log().text(), taviro::ListEncoding::Gbk, nullptr)));
             return;
         }
-        QCOMPARE(f->boxes.shown.value(0).text, save ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt") : QString());
+        QCOMPARE(f->boxes.shown.value(0).text,
+                 save ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt") : QString());
         QCOMPARE(atBox, save ? bytes : QByteArray());
         QCOMPARE(readAll(path), bytes);
     }
@@ -351,13 +391,16 @@ private slots:
         QCOMPARE(roll()->text(), "共4条数据！");
         round(2);
         click(QStringLiteral("Cmd_Save"));
-        QVERIFY(readAll(QDir(f->folder.path()).filePath("摇号记录.txt")).contains("种子类型\t公开\r\n种子\t8 3 1 5\r\n"));
+        QVERIFY(
+            readAll(QDir(f->folder.path()).filePath("摇号记录.txt")).contains("种子类型\t公开\r\n种子\t8 3 1 5\r\n"));
 
         cleanup();
         init(); // a new run, no seed given: the system's, committed to by the start of its SHA-256
         f->initialise(numberedNames(4));
         bar = f->control<QGroupBox>(QStringLiteral("Frame_Oper"));
-        QCOMPARE(bar->title(), "名单指纹 " + fingerprint + "  系统种子SHA-256 " + taviro::shortHash(f->session().seed().commitment()));
+        QCOMPARE(bar->title(),
+                 "名单指纹 " + fingerprint + "  系统种子SHA-256 "
+                     + taviro::shortHash(f->session().seed().commitment()));
         QCOMPARE(f->session().seed().material.size(), 32);
     }
 
@@ -368,16 +411,22 @@ private slots:
         const QString saved = taviro::resultsFilePath(f->folder.path());
         QVERIFY(QDir().mkdir(saved)); // as root, permission bits would not stop the write, a folder does
         f->initialise(numberedNames(4));
-        QVERIFY(f->boxes.shown.value(0).text.startsWith("摇号结果无法保存在这个文件夹里！\n无法写入文件：" + QDir::toNativeSeparators(saved)
+        QVERIFY(f->boxes.shown.value(0).text.startsWith("摇号结果无法保存在这个文件夹里！\n无法写入文件："
+                                                        + QDir::toNativeSeparators(saved)
                                                         + "\n原因：那里有一个同名的文件夹\n"));
         QVERIFY(start()->isEnabled() && QDir().rmdir(saved));
-        const auto ours = [&] { return copies().size() == 1 ? QDir(f->folder.path()).filePath(copies()[0]) : QStringLiteral("<not one copy>"); };
+        const auto ours = [&] {
+            return copies().size() == 1 ? QDir(f->folder.path()).filePath(copies()[0])
+                                        : QStringLiteral("<not one copy>");
+        };
         QByteArray whenShown;
         connect(results(), &QPlainTextEdit::textChanged, [&] { whenShown = readAll(ours()); });
         f->boxes.whileShown = [&] { whenShown = readAll(ours()); };
         round(1);
         QCOMPARE(whenShown, saveBytes());
-        QVERIFY(qAbs(QDateTime::fromString(ours().right(19).left(15), "yyyyMMdd-HHmmss").secsTo(QDateTime::currentDateTime())) < 3);
+        QVERIFY(qAbs(QDateTime::fromString(ours().right(19).left(15), "yyyyMMdd-HHmmss")
+                         .secsTo(QDateTime::currentDateTime()))
+                < 3);
         const QString away = f->folder.path() + "-away", copy = ours();
         QVERIFY(QDir().rename(f->folder.path(), away));
         const QString failure = taviro::recoveryFailedMessage(taviro::writeFileAtomically(copy, "x"));
@@ -401,16 +450,26 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QList<int>>("values");
         QTest::addColumn<QStringList>("colours");
-        QTest::newRow("roll back") << "HScroll_Color_Roll_Back" << "Lbl_Roll" << QList<int>{1, 0, 3} << QStringList{"#000080", "#000000", "#008080"};
-        QTest::newRow("roll text") << "HScroll_Color_Roll" << "Lbl_Roll" << QList<int>{4, 15} << QStringList{"#800000", "#ffffff"};
-        QTest::newRow("results text") << "HScroll_Color_Results" << "Txt_Results" << QList<int>{2, 6, 7} << QStringList{"#008000", "#808000", "#c0c0c0"};
-        QTest::newRow("results back") << "HScroll_Color_Results_Back" << "Txt_Results" << QList<int>{11, 8, 9} << QStringList{"#00ffff", "#808080", "#0000ff"};
-        QTest::newRow("window back") << "VScroll_Color_Frame" << "FrmMain" << QList<int>{13, 5, 14, 10}
+        QTest::newRow("roll back") << "HScroll_Color_Roll_Back"
+                                   << "Lbl_Roll" << QList<int>{1, 0, 3} << QStringList{"#000080", "#000000", "#008080"};
+        QTest::newRow("roll text") << "HScroll_Color_Roll"
+                                   << "Lbl_Roll" << QList<int>{4, 15} << QStringList{"#800000", "#ffffff"};
+        QTest::newRow("results text") << "HScroll_Color_Results"
+                                      << "Txt_Results" << QList<int>{2, 6, 7}
+                                      << QStringList{"#008000", "#808000", "#c0c0c0"};
+        QTest::newRow("results back") << "HScroll_Color_Results_Back"
+                                      << "Txt_Results" << QList<int>{11, 8, 9}
+                                      << QStringList{"#00ffff", "#808080", "#0000ff"};
+        QTest::newRow("window back") << "VScroll_Color_Frame"
+                                     << "FrmMain" << QList<int>{13, 5, 14, 10}
                                      << QStringList{"#ff00ff", "#800080", "#ffff00", "#00ff00"};
     }
     void colourBars()
     {
-        QFETCH(QString, bar); QFETCH(QString, target); QFETCH(QList<int>, values); QFETCH(QStringList, colours);
+        QFETCH(QString, bar);
+        QFETCH(QString, target);
+        QFETCH(QList<int>, values);
+        QFETCH(QStringList, colours);
         results()->setPlainText(QStringLiteral("摇号结果\n[1]:\t李四"));
         QWidget *painted = target == QLatin1String("Txt_Results") ? results()->viewport() : w(target);
         const bool back = QString(QTest::currentDataTag()).endsWith(QLatin1String("back"));
@@ -427,7 +486,8 @@ private slots:
         for (int i = 0; i < values.size(); ++i) {
             scrollBar->setValue(values[i]);
             QVERIFY2(shows(painted, colours[i]), qPrintable(colours[i]));
-            QVERIFY(target != QLatin1String("FrmMain") || shows(w("Frame_Oper"), colours[i])); // the bar takes the window's colour
+            QVERIFY(target != QLatin1String("FrmMain")
+                    || shows(w("Frame_Oper"), colours[i])); // the bar takes the window's colour
         }
     }
 
@@ -458,7 +518,8 @@ private slots:
                                            {"Cmd_Size_V", QSize(7230, 4995), QSize(7230, 6000)}}) {
             f->window->sizing().setOuterSize(from);
             click(QString(button));
-            QCOMPARE(f->window->sizing().outerSize(), outer); // and the client area without the layout's border and caption
+            QCOMPARE(f->window->sizing().outerSize(),
+                     outer); // and the client area without the layout's border and caption
             QCOMPARE(f->window->size(), QSize(twipsToPixels(outer.width() - 90), twipsToPixels(outer.height() - 480)));
         }
         click(QStringLiteral("Opt_Size_0"));
@@ -470,10 +531,11 @@ private slots:
             QCOMPARE(roll()->alignment() & Qt::AlignHorizontal_Mask, alignment);
         }
         // Double-clicks on 字体 open a font list upwards and close it; on the roll list itself they shrink it.
-        for (auto [clicked, list, twips] : {std::tuple{"Lbl_Font_Roll", "List_Fonts_Roll", QRect(480, 1800, 1335, 1200)},
-                                            {"Lbl_Font_Roll", "List_Fonts_Roll", QRect(480, 3000, 1335, 240)},
-                                            {"List_Fonts_Roll", "List_Fonts_Roll", QRect(480, 3000, 1335, 15)},
-                                            {"Lbl_Font_Results", "List_Fonts_Results", QRect(480, 0, 1335, 1200)}}) {
+        for (auto [clicked, list, twips] :
+             {std::tuple{"Lbl_Font_Roll", "List_Fonts_Roll", QRect(480, 1800, 1335, 1200)},
+              {"Lbl_Font_Roll", "List_Fonts_Roll", QRect(480, 3000, 1335, 240)},
+              {"List_Fonts_Roll", "List_Fonts_Roll", QRect(480, 3000, 1335, 15)},
+              {"Lbl_Font_Results", "List_Fonts_Results", QRect(480, 0, 1335, 1200)}}) {
             QTest::mouseDClick(w(QString(clicked)), Qt::LeftButton, {}, QPoint(4, 4));
             QCOMPARE(inTwips(w(QString(list))->geometry()), twips); // 20 twips high: one pixel
         }
@@ -484,7 +546,8 @@ private slots:
             QCOMPARE(int(f->window->sizing().borderStyle()), style);
             QCOMPARE(bool(f->window->windowHandle()->flags() & Qt::FramelessWindowHint), style == 0);
             QCOMPARE(f->window->size(), client);
-            QCOMPARE(f->window->sizing().outerSize(), style ? QSize(7230, 6000) : QSize(7140, 5520)); // no frame, none counted
+            QCOMPARE(f->window->sizing().outerSize(),
+                     style ? QSize(7230, 6000) : QSize(7140, 5520)); // no frame, none counted
         }
     }
 
@@ -516,14 +579,18 @@ private slots:
         QCOMPARE(f->boxes.shown[0].text.count('|'), remaining);
         QCOMPARE(f->boxes.shown[1].text, exhausted());
         QCOMPARE(f->boxes.shown[2].text, taviro::savedMessage());
-        QCOMPARE(results()->toPlainText(), QString(f->session().log().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QCOMPARE(results()->toPlainText(),
+                 QString(f->session().log().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         QVERIFY(results()->textCursor().atEnd());
-        QCOMPARE(f->session().log().text().split(QStringLiteral("\r\n")).size(), 10002); // a heading, a blank, 10000 entries
+        QCOMPARE(f->session().log().text().split(QStringLiteral("\r\n")).size(),
+                 10002); // a heading, a blank, 10000 entries
         QCOMPARE(readAll(taviro::resultsFilePath(f->folder.path())), saveBytes());
-        const taviro::ParsedRecord record = taviro::parseRecord(readAll(QDir(f->folder.path()).filePath("摇号记录.txt")));
+        const taviro::ParsedRecord record =
+            taviro::parseRecord(readAll(QDir(f->folder.path()).filePath("摇号记录.txt")));
         QVERIFY2(record.ok && record.record.seed.kind == taviro::DrawSeed::Kind::System, qPrintable(record.error));
         QCOMPARE(record.record.rounds.size(), rounds + 1);
-        const taviro::Replay replay = taviro::replayDraw(QDir(f->folder.path()).filePath("bonus.txt"), record.record.seed, {}, record.record.rounds);
+        const taviro::Replay replay = taviro::replayDraw(QDir(f->folder.path()).filePath("bonus.txt"),
+                                                         record.record.seed, {}, record.record.rounds);
         QCOMPARE(replay.firstDifference, -1);
         QCOMPARE(replay.log, f->session().log().text());
     }
