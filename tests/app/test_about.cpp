@@ -1,6 +1,6 @@
 // The program's own layer: the About window, the command line, the working folder.
 
-#include "../ui/support.h"
+#include "main_window_fixture.h"
 
 #include "app/frm_about.h"
 #include "app/working_folder.h"

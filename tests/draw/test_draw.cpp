@@ -2,6 +2,7 @@
 #include "draw/draw_random.h"
 #include "draw/draw_replay.h"
 #include "draw/seeded_randomiser.h"
+#include "doubles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,19 +16,6 @@
 using namespace taviro;
 using Kind = InitResult::Kind;
 using SK = StartResult::Kind;
-
-// Plays back GenRndArray answers, else (MyNum, MyNum-1, ...) as with no exchange; a reveal reverses.
-struct ScriptedRandomiser : DrawRandomiser
-{
-    QList<QVector<int>> arrays;
-    QVector<int> genRndArray(int myNum, int neededNum) override
-    {
-        QVector<int> out(neededNum);
-        std::iota(out.rbegin(), out.rend(), myNum - neededNum + 1);
-        return arrays.isEmpty() ? out : arrays.takeFirst();
-    }
-    void reshuffle(QStringList &picks) override { std::reverse(picks.begin(), picks.end()); }
-};
 
 const DrawSeed kSeed = DrawSeed::publicText("0");
 
@@ -49,11 +37,12 @@ struct File
     int count = -1; // lines.size()
     qint64 hole = 0;
 };
-// Starts with the count box's texts (split at "|") and their outcomes (Rolling, Exhausted, Last group,
-// refused X); the candidates left, the log after the heading, the draw order and each round's ranks.
+// Starts with the count box's texts (split at "|") and their outcomes; the candidates left, the log after the
+// heading, the draw order and each round's ranks.
 struct Rounds
 {
-    QString texts, kinds;
+    QString texts;
+    QList<StartResult::Kind> kinds;
     QList<int> left;
     QString log = {};
     QList<QVector<int>> arrays = {};
@@ -111,38 +100,44 @@ private slots:
         QCOMPARE(r.kind, file.kind);
         QCOMPARE(r.count, file.count < 0 ? file.lines.size() : file.count);
         QCOMPARE(s.candidates(), file.lines);
-        const QStringList messages{
-            "",
-            "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。",
-            "记录起码需要两条以上，请检查!",
-            "记录总数不要超过10000条！",
-            "无法读取bonus.txt（*），请检查该文件后再点击初始化。",
-            "bonus.txt太大了（超过64MB），请检查该文件是否为名单！",
-            "bonus.txt的第2行有无法识别的字符，名单中的名字会显示成乱码，所以没有读入。*"}; // "*": the system's reason
+        const QHash<Kind, QString> messages{
+            {Kind::Ready, ""},
+            {Kind::Missing,
+             "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。"},
+            {Kind::TooFew, "记录起码需要两条以上，请检查!"},
+            {Kind::TooMany, "记录总数不要超过10000条！"},
+            {Kind::Unreadable, "无法读取bonus.txt（*），请检查该文件后再点击初始化。"}, // "*": the system's reason
+            {Kind::TooLarge, "bonus.txt太大了（超过64MB），请检查该文件是否为名单！"},
+            {Kind::Undecodable, "bonus.txt的第2行有无法识别的字符，名单中的名字会显示成乱码，所以没有读入。*"}};
         const QString expected =
-            QRegularExpression::escape(messages.value(int(r.kind), "<none>")).replace("\\*", "[\\s\\S]+");
+            QRegularExpression::escape(messages.value(r.kind, "<none>")).replace("\\*", "[\\s\\S]+");
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(expected)).match(r.message).hasMatch(),
                  qPrintable(r.message));
     }
     void rounds_data()
     {
         QTest::addColumn<Rounds>("rounds");
-        QTest::newRow("worked example") << Rounds{"2|1", "RR", {18, 17}, "[1]:\tL2\r\n[2]:\tL1\r\n[3]:\tL3"};
+        constexpr SK R = SK::Rolling, E = SK::Exhausted, L = SK::LastGroup, X = SK::Refused;
+        QTest::newRow("worked example") << Rounds{"2|1", {R, R}, {18, 17}, "[1]:\tL2\r\n[2]:\tL1\r\n[3]:\tL3"};
         // Draw order (3, 5, 1, 4, 2): ranks (5, 2) are lines 2, 5; then (3, 1) of the rest lines 4, 3; line 1 is left.
         QTest::newRow("ranks through the draw order")
             << Rounds{"2|2|2|2",
-                      "RRLE",
+                      {R, R, L, E},
                       {3, 1, 0, 0},
                       "[1]:\tL5\r\n[2]:\tL2\r\n[3]:\tL4\r\n[4]:\tL3\r\n[5]:\tL1",
                       {{3, 5, 1, 4, 2}, {5, 2}, {3, 1}}};
-        QTest::newRow("6 by 3, then 1: last group of 3, in draw order")
-            << Rounds{"3|1", "RL", {3, 0}, "[1]:\tL3\r\n[2]:\tL2\r\n[3]:\tL1\r\n[4]:\tL6\r\n[5]:\tL5\r\n[6]:\tL4"};
-        QTest::newRow("10 by 3") << Rounds{"3|3|3|3|3", "RRRLE", {7, 4, 1, 0, 0}};
-        QTest::newRow("2 by 1") << Rounds{"1|1|1", "RLE", {1, 0, 0}};
-        QTest::newRow("10 at once") << Rounds{"10|10", "RE", {0, 0}};
-        QTest::newRow("5 left, 8 typed: not kept") << Rounds{"1|1|8|1", "RRXR", {6, 5, 5, 4}};
+        QTest::newRow("6 by 3 in the draw order 6..1, then 1: the last group of 3, in draw order")
+            << Rounds{"3|1",
+                      {R, L},
+                      {3, 0},
+                      "[1]:\tL6\r\n[2]:\tL5\r\n[3]:\tL4\r\n[4]:\tL3\r\n[5]:\tL2\r\n[6]:\tL1",
+                      {{6, 5, 4, 3, 2, 1}}};
+        QTest::newRow("10 by 3") << Rounds{"3|3|3|3|3", {R, R, R, L, E}, {7, 4, 1, 0, 0}};
+        QTest::newRow("2 by 1") << Rounds{"1|1|1", {R, L, E}, {1, 0, 0}};
+        QTest::newRow("10 at once") << Rounds{"10|10", {R, E}, {0, 0}};
+        QTest::newRow("5 left, 8 typed: not kept") << Rounds{"1|1|8|1", {R, R, X, R}, {6, 5, 5, 4}};
         QTest::newRow("unusable counts are 1")
-            << Rounds{"|   |0|-3|abc|2.5|32768| 3 |\t4\t", "RRRRRRRRR", {39, 38, 37, 36, 35, 34, 33, 30, 26}};
+            << Rounds{"|   |0|-3|abc|2.5|32768| 3 |\t4\t", QList<SK>(9, R), {39, 38, 37, 36, 35, 34, 33, 30, 26}};
     }
     void rounds()
     {
@@ -161,7 +156,7 @@ private slots:
             const QString text = rounds.texts.section('|', i, i), before = s.log().text();
             const int count = parseRoundCount(text), previous = s.perRoundCount();
             const StartResult r = s.start(text);
-            QCOMPARE(int(r.kind), QString("RELX").indexOf(rounds.kinds[i]));
+            QCOMPARE(r.kind, rounds.kinds[i]);
             QCOMPARE(s.remainingCount(), rounds.left[i]);
             QCOMPARE(r.countTextToWrite, count || r.kind == SK::Exhausted || r.kind == SK::LastGroup ? QString() : "1");
             if (r.kind == SK::Rolling) // the roll stops at the winner whose line comes first
@@ -169,9 +164,12 @@ private slots:
             const QString appended = r.kind == SK::Rolling ? s.reveal().appendedLog : r.appendedLog;
             QCOMPARE(before + appended, s.log().text());
             const QString names = QString(appended).replace(QRegularExpression("\r\n\\[\\d+\\]:\t"), "|");
-            const QStringList messages{"", "都抽完了，一个不剩了！！！！！",
-                                       "仅剩最后一组候选项目，就是" + names + "，不足以进行一次摇号！"};
-            QCOMPARE(r.message, messages.value(int(r.kind), "抽取的人数不能多于候选人数！[开始]"));
+            const QHash<SK, QString> messages{
+                {SK::Rolling, ""},
+                {SK::Exhausted, "都抽完了，一个不剩了！！！！！"},
+                {SK::LastGroup, "仅剩最后一组候选项目，就是" + names + "，不足以进行一次摇号！"},
+                {SK::Refused, "抽取的人数不能多于候选人数！[开始]"}};
+            QCOMPARE(r.message, messages.value(r.kind, "<none>"));
             if (r.kind == SK::Refused) // a refused count is not kept for the next start's last-group test
                 QCOMPARE(s.perRoundCount(), previous);
         }

@@ -2,7 +2,7 @@
 # As root: install, then `taviro` from PATH with a fresh HOME saves a round in Documents/Taviro; remove. Usage: $0 DEB
 set -euo pipefail
 deb="$(realpath "$1")"
-source "$(dirname "$0")/../xvfb_driver.sh"
+source "$(dirname "$0")/../support/xvfb_driver.sh"
 tag=install_test user=taviro-install-test home="$(mktemp -d)"
 trap 'stop_xvfb; userdel "$user" 2>/dev/null || true; rm -rf "$home"; apt-get remove -y -qq taviro >/dev/null 2>&1 || true' EXIT
 export DEBIAN_FRONTEND=noninteractive

@@ -3,7 +3,7 @@
 # key), then a silent uninstall that leaves only the user's files. Usage: $0 taviro-<version>-setup.exe 
 set -euo pipefail
 setup="$(realpath "$1")" version="$(basename "$1" | sed 's/^taviro-\(.*\)-setup\.exe$/\1/')"
-tag=windows_install_test && source "$(dirname "$0")/../xvfb_driver.sh"
+tag=windows_install_test && source "$(dirname "$0")/../support/xvfb_driver.sh"
 home="$(mktemp -d)" && trap 'stop_xvfb; wineserver -k 2>/dev/null || true; rm -rf "$home"' EXIT
 start_xvfb # before Wine's first process in the prefix: its desktop keeps the display it started with
 export HOME="$home" WINEPREFIX="$home/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,6 +1,6 @@
 // The main window driven as a person drives it: keys, clicks, real timers and boxes, files, layout, a soak.
 
-#include "support.h"
+#include "main_window_fixture.h"
 
 #include "draw/draw_messages.h"
 #include "draw/draw_replay.h"

@@ -1,10 +1,8 @@
 #pragma once
-// Doubles for the window tests: boxes that record and answer, a known draw, a printer that records.
+// The main window with the test doubles, as the window tests open it.
 
-#include "draw/draw_session.h"
-#include "output/print_service.h"
+#include "doubles.h"
 #include "ui/frm_main.h"
-#include "ui/message_boxes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,61 +13,6 @@
 
 #include <functional>
 #include <memory>
-
-struct RecordedBox
-{
-    QString text, caption;
-};
-
-struct RecordingBoxes : taviro::MessageBoxes
-{
-    QList<RecordedBox> shown;
-    std::function<void()> whileShown = [] {};
-    void inform(QWidget *, const QString &text, const QString &caption) override { record({text, caption}); }
-    bool askYesNo(QWidget *, const QString &text, const QString &title) override
-    {
-        record({text, title});
-        return false;
-    }
-    QStringList answers; // what askText answers, in turn; cancelled when none is left
-    bool askText(QWidget *, const QString &label, const QString &title, QString &text) override
-    {
-        record({label, title});
-        if (answers.isEmpty())
-            return false;
-        text = answers.takeFirst();
-        return true;
-    }
-    void record(const RecordedBox &box)
-    {
-        shown.append(box);
-        whileShown();
-    }
-};
-
-// The draw order is the file order and the reveal reverses the round.
-struct ScriptedRandomiser : taviro::DrawRandomiser
-{
-    QVector<int> genRndArray(int myNum, int neededNum) override
-    {
-        QVector<int> values;
-        for (int i = 1; neededNum <= myNum && i <= neededNum; ++i)
-            values.append(i);
-        return values;
-    }
-    void reshuffle(QStringList &picks) override { std::reverse(picks.begin(), picks.end()); }
-};
-
-// Records each request and what the file held when it came.
-struct RecordingPrinter : taviro::PrintService
-{
-    QList<QByteArray> handed;
-    void printFile(const QString &path) override
-    {
-        QFile file(path);
-        handed.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    }
-};
 
 inline QStringList numberedNames(int count) // "候选人01", "候选人02", ...
 {

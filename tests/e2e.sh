@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Usage: scripts/e2e [taviro | taviro-*-win64.zip]. The built program on a real X server by real keys; then a run
+# Usage: tests/e2e.sh [taviro | taviro-*-win64.zip]. The built program on a real X server by real keys; then a run
 # killed after a reveal. The Windows program runs from its zip under Wine, the same keys and the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin="$(realpath "${1:-build/taviro}")"
-source tests/xvfb_driver.sh
+source tests/support/xvfb_driver.sh
 tag=e2e work="$(mktemp -d)"
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 unset QT_QPA_PLATFORM
