@@ -292,7 +292,7 @@ void decodeByteRecords(const QList<QByteArray> &records, bool marked, CandidateF
         if (utf8) {
             if (marked && !isValidUtf8(record.constData(), record.size()))
                 return refuseLine(result, i);
-            result.lines.append(QString::fromUtf8(record));
+            result.lines.append(decodeUtf8(record));
         } else {
             result.lines.append(decodeLegacyText(record));
             if (result.lines.constLast().contains(QChar(QChar::ReplacementCharacter)))

@@ -1,6 +1,8 @@
 #include "text_encoding.h"
 #include "legacy_text.h"
 
+#include <QStringDecoder>
+
 namespace taviro {
 
 namespace {
@@ -86,6 +88,12 @@ bool isValidUtf8(const char *data, qsizetype size)
         i += more + 1;
     }
     return true;
+}
+
+QString decodeUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 bool hasLoneSurrogate(const QString &text)

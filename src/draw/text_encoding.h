@@ -28,6 +28,10 @@ ListEncoding markedEncoding(const QByteArray &bytes, int *markLength);
 // nothing above U+10FFFF, no sequence cut short.
 bool isValidUtf8(const char *data, qsizetype size);
 
+// Decodes valid UTF-8 exactly: unlike QString::fromUtf8, a U+FEFF at the
+// start is kept as the character it is (a list's own mark is taken off before).
+QString decodeUtf8(const QByteArray &bytes);
+
 // Whether UTF-16 text pairs every surrogate.
 bool hasLoneSurrogate(const QString &text);
 
