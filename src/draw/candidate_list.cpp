@@ -197,8 +197,6 @@ private:
     std::vector<char16_t> m_units;
 };
 
-// Reads the device to its end, or until the collector has counted enough to
-// refuse the list; `feed` hands each chunk on.
 // The list's bytes as they are read: their number and their SHA-256.
 struct Fingerprint
 {
@@ -211,6 +209,8 @@ struct Fingerprint
     }
 };
 
+// Reads the device to its end, or until the collector has counted enough to
+// refuse the list; `feed` hands each chunk on.
 template <typename Collector, typename Feed>
 bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed, Fingerprint &print, QString &why)
 {

@@ -32,6 +32,18 @@ QString encodingName(ListEncoding encoding)
     return {};
 }
 
+bool encodingNamed(const QString &name, ListEncoding &encoding)
+{
+    for (ListEncoding each : {ListEncoding::Gbk, ListEncoding::Utf8, ListEncoding::Utf8Bom, ListEncoding::Utf16Le,
+                              ListEncoding::Utf16Be, ListEncoding::Xlsx}) {
+        if (encodingName(each) == name) {
+            encoding = each;
+            return true;
+        }
+    }
+    return false;
+}
+
 ListEncoding markedEncoding(const QByteArray &bytes, int *markLength)
 {
     ListEncoding found = ListEncoding::Gbk;

@@ -17,8 +17,10 @@ enum class ListEncoding {
     Xlsx, // an Excel workbook: Unicode text
 };
 
-// The encoding's usual name ("GBK", "UTF-8", "UTF-8 BOM", "UTF-16LE", "UTF-16BE", "XLSX").
+// The encoding's usual name ("GBK", "UTF-8", "UTF-8 BOM", "UTF-16LE", "UTF-16BE", "XLSX"), and back:
+// false for a name that is none of them.
 QString encodingName(ListEncoding encoding);
+bool encodingNamed(const QString &name, ListEncoding &encoding);
 
 // The byte-order mark at the start of `bytes` (UTF-8, UTF-16 LE or BE) and
 // its length; Gbk and 0 when there is none.

@@ -26,18 +26,6 @@ QString renamed(const QString &path, const QString &from, const QString &to)
     return info.dir().filePath(name);
 }
 
-const QList<std::pair<QString, ListEncoding>> &encodings()
-{
-    static const QList<std::pair<QString, ListEncoding>> all{
-        {encodingName(ListEncoding::Gbk), ListEncoding::Gbk},
-        {encodingName(ListEncoding::Utf8), ListEncoding::Utf8},
-        {encodingName(ListEncoding::Utf8Bom), ListEncoding::Utf8Bom},
-        {encodingName(ListEncoding::Utf16Le), ListEncoding::Utf16Le},
-        {encodingName(ListEncoding::Utf16Be), ListEncoding::Utf16Be},
-        {encodingName(ListEncoding::Xlsx), ListEncoding::Xlsx}};
-    return all;
-}
-
 ParsedRecord refused(const QString &why)
 {
     ParsedRecord parsed;
@@ -144,10 +132,7 @@ ParsedRecord parseRecord(const QByteArray &bytes)
     r.list.size = fields.value("名单字节数").toLongLong();
     r.list.sha256 = QByteArray::fromHex(fields.value("名单SHA-256").toLatin1());
     r.list.count = fields.value("候选人数").toInt();
-    bool known = false;
-    for (const auto &[name, encoding] : encodings())
-        if (fields.value("名单编码") == name)
-            r.list.encoding = encoding, known = true;
+    const bool known = encodingNamed(fields.value("名单编码"), r.list.encoding);
     const QString kind = fields.value("种子类型");
     r.seed = kind == QStringLiteral("公开") ? DrawSeed::publicText(fields.value("种子"))
                                             : DrawSeed::systemFromHex(fields.value("种子"));

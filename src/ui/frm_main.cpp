@@ -344,26 +344,30 @@ void FrmMain::timer2Timer()
     informIfAny(unsafe);
 }
 
-void FrmMain::cmdSaveClick()
+// Save's and Print's file and record; once written, this run's recovery copy goes.
+SaveOutcome FrmMain::saveDraw()
 {
     const DrawRecord drawn = record();
     const SaveOutcome outcome =
         m_files.save(m_session.log().text(), m_session.listEncoding(), m_session.isInitialised() ? &drawn : nullptr);
     if (outcome.ok)
         m_recovery.resultsSaved();
+    return outcome;
+}
+
+void FrmMain::cmdSaveClick()
+{
+    const SaveOutcome outcome = saveDraw();
     inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
 }
 
 void FrmMain::cmdPrintClick()
 {
-    const DrawRecord drawn = record();
-    const SaveOutcome outcome =
-        m_files.save(m_session.log().text(), m_session.listEncoding(), m_session.isInitialised() ? &drawn : nullptr);
+    const SaveOutcome outcome = saveDraw();
     if (!outcome.ok) {
         inform(saveFailedMessage(outcome)); // nothing is printed
         return;
     }
-    m_recovery.resultsSaved();
     m_services.printer->printFile(resultsFilePath(m_services.appFolder));
 }
 

@@ -75,6 +75,7 @@ private:
     void showProof();
     void showNextPrize();
     DrawRecord record() const;
+    SaveOutcome saveDraw();
     void inform(const QString &text);
     void informIfAny(const QString &text);
     void appendToResults(const QString &appendedLog);
