@@ -141,12 +141,11 @@ int main(int argc, char **argv)
     row("reading 10000 Chinese names in GBK", readGbk);
     const Figure readUtf8 = measure({}, [&] { g_sink += readCandidateFile(utf8Path).count; });
     row("reading 10000 Chinese names in UTF-8", readUtf8);
-    // The same names as a workbook, written by XlsxWriter (tests/data/make_workbooks.py).
+    // The same names as a workbook, written by XlsxWriter (bench/write_workbook.py).
     const QString xlsxPath = dir.filePath("xlsx/bonus.xlsx");
     QDir(dir.path()).mkpath("xlsx");
     const bool workbook =
-        QProcess::execute("/usr/bin/python3", {TAVIRO_SOURCE_DIR "/tests/data/make_workbooks.py", "--bench", xlsxPath})
-        == 0;
+        QProcess::execute("/usr/bin/python3", {TAVIRO_SOURCE_DIR "/bench/write_workbook.py", xlsxPath}) == 0;
     if (workbook) {
         const Figure readXlsx = measure({}, [&] { g_sink += readCandidateFile(xlsxPath).count; });
         row("reading 10000 names from a workbook", readXlsx);

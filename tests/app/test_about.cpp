@@ -67,52 +67,38 @@ private slots:
         QTest::addColumn<bool>("named");
         QTest::addColumn<QString>("scale");
         QTest::addColumn<QString>("text"); // a pattern for the whole help, version or refusal
-        const QString portable = QStringLiteral("/home/u/taviro/"), documents = QStringLiteral("/home/u/文档/Taviro");
-        QTest::newRow("portable") << "" << portable << Action::Run << "/home/u/taviro" << false << ""
-                                  << "";
-        QTest::newRow("installed") << ""
-                                   << "/usr/bin" << Action::Run << documents << true << ""
-                                   << "";
-        QTest::newRow("not under /usr") << ""
-                                        << "/usrx/bin" << Action::Run << "/usrx/bin" << false << ""
-                                        << "";
+        const QString portable = QStringLiteral("/home/u/taviro/"), documents = QStringLiteral("/home/u/文档/Taviro"),
+                      none;
+        QTest::newRow("portable") << none << portable << Action::Run << "/home/u/taviro" << false << none << none;
+        QTest::newRow("installed") << none << "/usr/bin" << Action::Run << documents << true << none << none;
+        QTest::newRow("not under /usr") << none << "/usrx/bin" << Action::Run << "/usrx/bin" << false << none << none;
         qputenv("ProgramW6432", "C:\\Program Files"); // as Windows sets it
-        QTest::newRow("installed on Windows") << ""
-                                              << "c:/program files/Taviro" << Action::Run << documents << true << ""
-                                              << "";
+        QTest::newRow("installed on Windows")
+            << none << "c:/program files/Taviro" << Action::Run << documents << true << none << none;
         QTest::newRow("beside Program Files")
-            << ""
-            << "C:/Program Files2" << Action::Run << "C:/Program Files2" << false << ""
-            << "";
-        QTest::newRow("not writable") << ""
-                                      << "/read-only" << Action::Run << documents << true << ""
-                                      << "";
+            << none << "C:/Program Files2" << Action::Run << "C:/Program Files2" << false << none << none;
+        QTest::newRow("not writable") << none << "/read-only" << Action::Run << documents << true << none << none;
         QTest::newRow("a file in it, relative")
-            << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << true << ""
-            << "";
+            << "名单/bonus.txt" << portable << Action::Run << "%1/名单" << true << none << none;
         QTest::newRow("scale, Qt's options and folder")
             << "-platform offscreen -reverse --style=fusion -qwindowgeometry 9x9 "
                "-display :0 --scale 1.5 %1/名单"
-            << portable << Action::Run << "%1/名单" << true << "1.5"
-            << "";
-        QTest::newRow("scale 4") << "--scale=4" << portable << Action::Run << "/home/u/taviro" << false << "4"
-                                 << "";
-        QTest::newRow("help") << "--help %1" << portable << Action::Help << "" << false << ""
+            << portable << Action::Run << "%1/名单" << true << "1.5" << none;
+        QTest::newRow("scale 4") << "--scale=4" << portable << Action::Run << "/home/u/taviro" << false << "4" << none;
+        QTest::newRow("help") << "--help %1" << portable << Action::Help << none << false << none
                               << R"(Usage: \S+ \[options\] \[PATH\]\n.*--scale <factor>.*PATH .*)";
-        QTest::newRow("version") << "-v" << portable << Action::Version << "" << false << ""
+        QTest::newRow("version") << "-v" << portable << Action::Version << none << false << none
                                  << QRegularExpression::escape("Taviro " TAVIRO_VERSION "\n");
         const QString scale = QStringLiteral("the scale must be a number from 1 to 4, not '%1'");
         for (auto [bad, why] : {std::pair{"%1/无", QString("'%1/无' does not exist")},
                                 {"%1/名单 %1/名单", "only one PATH may be given, not 2"},
                                 {"--size", "unknown option 'size'"},
                                 {"-platformx", "unknown option 'platformx'"},
-                                {"--scale",
-                                 "missing value "
-                                 "after '--scale'"},
+                                {"--scale", "missing value after '--scale'"},
                                 {"--scale 0.9", scale.arg("0.9")},
                                 {"--scale 4.01", scale.arg("4.01")},
                                 {"--scale nan", scale.arg("nan")}})
-            QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << "" << false << ""
+            QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << none << false << none
                                               << "taviro: " + why + R"( \(see taviro --help\)\n)";
     }
 

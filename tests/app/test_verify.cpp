@@ -20,7 +20,16 @@ bool writeAll(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+// A file of the saved draw edited: `pattern` replaced in it, and what --verify then says: its status and how its
+// sentence begins.
+struct Edit
+{
+    QString file, pattern, replacement;
+    int status;
+    QString says;
+};
 } // namespace
+Q_DECLARE_METATYPE(Edit)
 
 class TestVerify : public QObject
 {
@@ -52,59 +61,37 @@ private slots:
     }
     void edits_data()
     {
-        QTest::addColumn<QString>("file"); // the file edited
-        QTest::addColumn<QString>("pattern"); // and how
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("says"); // how the sentence begins
-        QTest::newRow("as saved") << ""
-                                  << ""
-                                  << "" << 0
-                                  << "核对无误：名单、种子和全部3轮的中奖者都与记录一致，摇号结果.txt也与记录相符。";
-        QTest::newRow("a winner") << "摇号记录.txt"
-                                  << "(\\[7\\]:\\t)L\\d+"
-                                  << "\\1L99" << 1 << "第2轮与记录不符：按记录中的名单、种子和人数重新摇号，中奖者是";
-        QTest::newRow("a count") << "摇号记录.txt"
-                                 << "抽取4人"
-                                 << "抽取3人" << 1 << "第2轮与记录不符";
-        QTest::newRow("the seed") << "摇号记录.txt"
-                                  << "种子\\t07 23 41"
-                                  << "种子\t07 23 40" << 1 << "种子与记录不符";
-        QTest::newRow("one byte of the list") << "bonus.txt"
-                                              << "L12"
-                                              << "L13" << 1 << "名单与记录不符";
-        QTest::newRow("the results") << "摇号结果.txt"
-                                     << "\\[1\\]"
-                                     << "[0]" << 1 << "结果文件与记录不符";
-        QTest::newRow("cut short") << "摇号记录.txt"
-                                   << "记录结束\\r\\n$"
-                                   << "" << 2 << "无法读取摇号记录";
-        QTest::newRow("a round's line lost: its winners join round 1") << "摇号记录.txt"
-                                                                       << "第2轮[^\\n]*\\n"
-                                                                       << "" << 1 << "第1轮与记录不符";
+        QTest::addColumn<Edit>("edit");
+        QTest::newRow("as saved") << Edit{
+            "", "", "", 0, "核对无误：名单、种子和全部3轮的中奖者都与记录一致，摇号结果.txt也与记录相符。"};
+        QTest::newRow("a winner") << Edit{"摇号记录.txt", R"((\[7\]:\t)L\d+)", "\\1L99", 1,
+                                          "第2轮与记录不符：按记录中的名单、种子和人数重新摇号，中奖者是"};
+        QTest::newRow("a count") << Edit{"摇号记录.txt", "抽取4人", "抽取3人", 1, "第2轮与记录不符"};
+        QTest::newRow("the seed") << Edit{"摇号记录.txt", "种子\\t07 23 41", "种子\t07 23 40", 1, "种子与记录不符"};
+        QTest::newRow("one byte of the list") << Edit{"bonus.txt", "L12", "L13", 1, "名单与记录不符"};
+        QTest::newRow("the results") << Edit{"摇号结果.txt", "\\[1\\]", "[0]", 1, "结果文件与记录不符"};
+        QTest::newRow("cut short") << Edit{"摇号记录.txt", "记录结束\\r\\n$", "", 2, "无法读取摇号记录"};
+        QTest::newRow("a round's line lost: its winners join round 1")
+            << Edit{"摇号记录.txt", "第2轮[^\\n]*\\n", "", 1, "第1轮与记录不符"};
     }
     void edits()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, pattern);
-        QFETCH(QString, replacement);
-        QFETCH(int, status);
-        QFETCH(QString, says);
+        QFETCH(Edit, edit);
         QTemporaryDir dir;
         for (const QString &name : QStringList{"bonus.txt", "摇号结果.txt", "摇号记录.txt"}) {
             QByteArray bytes = readAll(m_saved.filePath(name));
-            if (name == file) { // all three are ASCII or UTF-8 here; the record's mark stays
+            if (name == edit.file) { // all three are ASCII or UTF-8 here; the record's mark stays
                 const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
                 const QString text = QString::fromUtf8(bytes.mid(mark));
-                const QString edited = QString(text).replace(QRegularExpression(pattern), replacement);
-                QVERIFY2(edited != text, qPrintable(pattern)); // the edit found its place
+                const QString edited = QString(text).replace(QRegularExpression(edit.pattern), edit.replacement);
+                QVERIFY2(edited != text, qPrintable(edit.pattern)); // the edit found its place
                 bytes = bytes.left(mark) + edited.toUtf8();
             }
             QVERIFY(writeAll(dir.filePath(name), bytes));
         }
         const Verdict verdict = verifyRecord(dir.filePath("摇号记录.txt"));
-        QVERIFY2(verdict.sentence.startsWith(says), qPrintable(verdict.sentence));
-        QCOMPARE(verdict.status, status);
+        QVERIFY2(verdict.sentence.startsWith(edit.says), qPrintable(verdict.sentence));
+        QCOMPARE(verdict.status, edit.status);
     }
 };
 

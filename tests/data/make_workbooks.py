@@ -1,19 +1,10 @@
 #!/usr/bin/python3
 # Writes the workbooks of the spreadsheet tests with real spreadsheet writers (Debian's python3-xlsxwriter,
 # python3-openpyxl and python3-xlwt); the files are committed beside it. Run it again after changing it.
-import datetime, os, sys
+import datetime, os
 import openpyxl, xlsxwriter, xlwt
 
 here = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'workbooks')
-
-# For the benchmark: make_workbooks.py --bench OUT.xlsx writes the 10000 names 候选人1号 ... 候选人10000号.
-if len(sys.argv) == 3 and sys.argv[1] == '--bench':
-    book = xlsxwriter.Workbook(sys.argv[2])
-    sheet = book.add_worksheet()
-    for k in range(1, 10001):
-        sheet.write_string(k - 1, 0, '候选人%d号' % k)
-    book.close()
-    sys.exit(0)
 
 # XlsxWriter: shared strings, a 工号 kept as text, numbers in General and in formats, a date and a date with
 # its time, an empty row inside the sheet, empty cells, two lines in a cell, a second sheet that is not read.

@@ -151,15 +151,13 @@ private slots:
         QTest::addColumn<State>("state");
         QTest::addColumn<QString>("count"); // the count box afterwards
         QTest::addColumn<QString>("message");
-        const QString off = "uninitialised", results = "Txt_Results", box = "Txt_Num";
+        const QString off = "uninitialised", results = "Txt_Results", box = "Txt_Num", none;
         QTest::newRow("Enter before Initialise")
             << off << results << "enter" << State::NotInitialised << "" << exhausted();
         QTest::newRow("refused count") << "" << box << "9 enter" << State::Ready << "9" << countTooLarge();
         QTest::newRow("Enter between stop and reveal")
-            << "" << results << "enter enter enter" << State::RevealPending << "1"
-            << "";
-        QTest::newRow("Ctrl+Enter, Alt+Space") << "" << results << "ctrl+enter alt+space" << State::Ready << ""
-                                               << "";
+            << "" << results << "enter enter enter" << State::RevealPending << "1" << none;
+        QTest::newRow("Ctrl+Enter, Alt+Space") << "" << results << "ctrl+enter alt+space" << State::Ready << "" << none;
         for (auto [control, key] : {std::pair{"Cmd_Start", "space"},
                                     {"Cmd_Print", "enter"},
                                     {"CmdAbout", "space"},
@@ -170,22 +168,14 @@ private slots:
                                     {"Txt_Num", "space"}})
             QTest::addRow("%s %s", control, key)
                 << "" << control << key << State::Rolling << (control == box ? "1 " : "1") << "";
-        QTest::newRow("Alt+I, Enter at once") << off << box << "alt+i enter" << State::Rolling << "1"
-                                              << "";
-        QTest::newRow("Alt+G before Initialise") << off << box << "alt+g" << State::NotInitialised << ""
-                                                 << "";
-        QTest::newRow("3, Alt+I after it") << "" << box << "3 alt+i" << State::Ready << "3"
-                                           << "";
-        QTest::newRow("Alt+Q, nobody's") << "" << box << "alt+q" << State::Ready << ""
-                                         << "";
-        QTest::newRow("held Enter") << "" << box << "enter enter* enter*" << State::Rolling << "1"
-                                    << "";
-        QTest::newRow("held Space") << "" << box << "space space* space*" << State::Rolling << "1   "
-                                    << "";
-        QTest::newRow("repeats alone") << "" << box << "enter* space*" << State::Ready << " "
-                                       << "";
-        QTest::newRow("held Enter, unmarked") << "" << box << "enter enter~ enter~" << State::Rolling << "1"
-                                              << "";
+        QTest::newRow("Alt+I, Enter at once") << off << box << "alt+i enter" << State::Rolling << "1" << none;
+        QTest::newRow("Alt+G before Initialise") << off << box << "alt+g" << State::NotInitialised << "" << none;
+        QTest::newRow("3, Alt+I after it") << "" << box << "3 alt+i" << State::Ready << "3" << none;
+        QTest::newRow("Alt+Q, nobody's") << "" << box << "alt+q" << State::Ready << "" << none;
+        QTest::newRow("held Enter") << "" << box << "enter enter* enter*" << State::Rolling << "1" << none;
+        QTest::newRow("held Space") << "" << box << "space space* space*" << State::Rolling << "1   " << none;
+        QTest::newRow("repeats alone") << "" << box << "enter* space*" << State::Ready << " " << none;
+        QTest::newRow("held Enter, unmarked") << "" << box << "enter enter~ enter~" << State::Rolling << "1" << none;
     }
     void keys()
     {
