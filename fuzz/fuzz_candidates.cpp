@@ -10,11 +10,7 @@
 
 using namespace taviro;
 
-static void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+static void check(bool condition) { condition ? void() : std::abort(); }
 
 static CandidateFile read(QByteArray bytes, int chunkSize)
 {
@@ -30,11 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const CandidateFile file = read(bytes, size > 0 ? 1 + data[0] % 16 : 1), whole = read(bytes, 1 << 20);
     check(file.status == whole.status && file.count == whole.count && file.lines == whole.lines);
     check(file.encoding == whole.encoding && file.badLine == whole.badLine);
-    if (file.status == CandidateFile::Status::TooMany) {
-        check(file.count == kMaxCandidates + 1);
-        return 0;
-    }
     using Status = CandidateFile::Status;
+    check(file.status != Status::TooMany || file.count == kMaxCandidates + 1);
+    if (file.status == Status::TooMany)
+        return 0;
     check(file.status == Status::Ok || file.status == Status::Undecodable);
     check(file.status == Status::Ok ? file.lines.size() == file.count && file.badLine == 0
                                     : file.lines.isEmpty() && file.badLine >= 1 && file.badLine <= file.count);

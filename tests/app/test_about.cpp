@@ -16,7 +16,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
-using Action = taviro::CommandLine::Action;
+using namespace taviro;
+using Action = CommandLine::Action;
 
 class TestAbout : public QObject
 {
@@ -28,47 +29,42 @@ private slots:
     {
         MainWindowFixture f;
         f.window->setWindowIcon(QPixmap(48, 48));
-        taviro::connectAboutWindow(*f.window);
+        connectAboutWindow(*f.window);
         f.initialise(numberedNames(5));
         f.button("Cmd_Start")->click();
         QPointer<QWidget> about;
         bool opened = false;
         QTimer::singleShot(0, f.window.get(), [&] { // never later, in another test
             opened = (about = QApplication::activeModalWidget());
-            const auto closing = qScopeGuard([about] {
-                if (about)
-                    about->close();
-            }); // even when a check fails
+            const auto closing = qScopeGuard([about] { about && about->close(); }); // even when a check fails
             QVERIFY(about && about->parentWidget() == f.window.get() && QTest::qWaitForWindowActive(about));
             QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
             QVERIFY(about->windowIcon().isNull());
-            QCOMPARE(about->findChild<QLabel *>("LblVer")->text(),
-                     QStringLiteral("Taviro V" TAVIRO_VERSION "-最简单摇号软件"));
-            auto *help = about->findChild<QPlainTextEdit *>(QStringLiteral("Txt_Help"));
+            QCOMPARE(about->findChild<QLabel *>("LblVer")->text(), "Taviro V" TAVIRO_VERSION "-最简单摇号软件");
+            auto *help = about->findChild<QPlainTextEdit *>("Txt_Help");
             QTRY_COMPARE(QApplication::focusWidget(), help);
             for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_Space}) // it cannot be edited
                 QTest::keyClick(help, key);
-            QCOMPARE(help->toPlainText(), taviro::toDisplayText(taviro::usageNotes()));
+            QCOMPARE(help->toPlainText(), toDisplayText(usageNotes()));
             QVERIFY(help->document()->findBlockByNumber(1).layout()->lineCount() > 1); // long lines wrap
         });
         f.button("CmdAbout")->click();
         QVERIFY(opened && about.isNull()); // it was there, and destroyed on closing
-        QCOMPARE(f.session().roundState(), taviro::DrawSession::RoundState::Rolling);
+        QCOMPARE(f.session().roundState(), DrawSession::RoundState::Rolling);
     }
 
     // Run in a folder ("%1") holding 名单/bonus.txt; without PATH the program works in its folder or 文档/Taviro,
     // and the messages name any folder but its own. Qt's options are left to Qt.
     void workingFolder_data()
     {
-        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("program");
         QTest::addColumn<Action>("action");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("named");
         QTest::addColumn<QString>("scale");
         QTest::addColumn<QString>("text"); // a pattern for the whole help, version or refusal
-        const QString portable = QStringLiteral("/home/u/taviro/"), documents = QStringLiteral("/home/u/文档/Taviro"),
-                      none;
+        const QString portable = "/home/u/taviro/", documents = "/home/u/文档/Taviro", none;
         QTest::newRow("portable") << none << portable << Action::Run << "/home/u/taviro" << false << none << none;
         QTest::newRow("installed") << none << "/usr/bin" << Action::Run << documents << true << none << none;
         QTest::newRow("not under /usr") << none << "/usrx/bin" << Action::Run << "/usrx/bin" << false << none << none;
@@ -104,22 +100,20 @@ private slots:
 
     void workingFolder()
     {
-        QFETCH(QString, arguments);
+        QFETCH(QString, args);
         QFETCH(QString, program);
         QFETCH(QString, folder);
         QFETCH(QString, text);
         QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("名单")));
-        QVERIFY(QFile(root.filePath(QStringLiteral("名单/bonus.txt"))).open(QIODevice::WriteOnly));
+        QVERIFY(QDir(root.path()).mkpath("名单") && writeAll(root.filePath("名单/bonus.txt"), {}));
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(root.path());
-        const auto inRoot = [&](QString text) { return text.replace(QStringLiteral("%1"), root.path()); };
-        const auto line =
-            taviro::parseCommandLine(inRoot("taviro " + arguments).split(' ', Qt::SkipEmptyParts), TAVIRO_VERSION);
+        const auto inRoot = [&](QString text) { return text.replace("%1", root.path()); };
+        const auto line = parseCommandLine(inRoot("taviro " + args).split(' ', Qt::SkipEmptyParts), TAVIRO_VERSION);
         QDir::setCurrent(cwd);
         QTEST(line.action, "action");
         QTEST(QString::fromLatin1(line.scale), "scale");
-        const auto used = taviro::decideWorkingFolder(line, program, program != "/read-only", "/home/u/文档");
+        const auto used = decideWorkingFolder(line, program, program != "/read-only", "/home/u/文档");
         QCOMPARE(line.action == Action::Run ? used.path : line.folder, inRoot(folder));
         QTEST(!used.named.isEmpty() && used.named == used.path, "named");
         const QRegularExpression pattern(QRegularExpression::anchoredPattern(inRoot(text)),
@@ -132,13 +126,13 @@ private slots:
     {
         QTemporaryDir root;
         QVERIFY(QFile(root.filePath("文件")).open(QIODevice::WriteOnly));
-        QCOMPARE(taviro::makeWorkingFolder(root.filePath("新/Taviro")), QString());
+        QCOMPARE(makeWorkingFolder(root.filePath("新/Taviro")), QString());
         QVERIFY(QFileInfo(root.filePath("新/Taviro")).isDir());
         const QString file = QDir::toNativeSeparators(root.filePath("文件"));
         for (auto [folder, why] :
              {std::pair{file, QString("那里已有一个同名的文件，不是文件夹")}, {file + "/Taviro", file + "不是文件夹"}})
-            QVERIFY2(taviro::makeWorkingFolder(folder).startsWith(
-                         "无法使用工作文件夹：" + QDir::toNativeSeparators(folder) + "\n原因：" + why + "\n"),
+            QVERIFY2(makeWorkingFolder(folder).startsWith("无法使用工作文件夹：" + QDir::toNativeSeparators(folder)
+                                                          + "\n原因：" + why + "\n"),
                      qPrintable(folder));
     }
 
@@ -146,16 +140,13 @@ private slots:
     void messagesNameTheFolder()
     {
         MainWindowFixture f; // its doubles, in a window told to name its folder
-        taviro::FrmMain window({&f.boxes, &f.printer, &f.randomiser, f.folder.path(), f.folder.path()});
+        FrmMain window({&f.boxes, &f.printer, &f.randomiser, f.folder.path(), f.folder.path()});
         for (const char *name : {"Cmd_Init", "Cmd_Save", "Cmd_Init"}) {
             window.findChild<QPushButton *>(QLatin1String(name))->click();
             f.writeBonus({QStringLiteral("A")}); // too few from now on
         }
         const QString named = "\n\n名单和摇号结果所在的文件夹：" + QDir::toNativeSeparators(f.folder.path());
-        QCOMPARE(f.boxes.shown.size(), 3);
-        QCOMPARE(f.boxes.shown[0].text, taviro::msg::missingFile() + named);
-        QCOMPARE(f.boxes.shown[1].text, taviro::savedMessage() + named);
-        QCOMPARE(f.boxes.shown[2].text, taviro::msg::tooFew());
+        QCOMPARE(f.boxes.shown, (QStringList{msg::missingFile() + named, savedMessage() + named, msg::tooFew()}));
     }
 };
 

@@ -1,5 +1,6 @@
 // A draw checked from its record, as `taviro --verify` does: a record as saved, and one edited in each part.
 #include "app/verify.h"
+#include "doubles.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"
 
@@ -10,18 +11,7 @@
 using namespace taviro;
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-// A file of the saved draw edited: `pattern` replaced in it, and what --verify then says: its status and how its
-// sentence begins.
+// A file of the saved draw edited (`pattern` replaced) and what --verify then says: its status, its sentence's start.
 struct Edit
 {
     QString file, pattern, replacement;
@@ -40,10 +30,7 @@ private slots:
     // 12 names and a public seed: rounds of 5 and 4, a refused 9 between them, then the last group of 3.
     void initTestCase()
     {
-        QByteArray list;
-        for (int k = 1; k <= 12; ++k)
-            list += "L" + QByteArray::number(k) + "\r\n";
-        QVERIFY(writeAll(m_saved.filePath("bonus.txt"), list));
+        QVERIFY(writeAll(m_saved.filePath("bonus.txt"), numberedLines(12)));
         const DrawSeed seed = DrawSeed::publicText("07 23 41");
         SeededRandomiser randomiser;
         DrawSession session(randomiser);
@@ -51,12 +38,8 @@ private slots:
         for (const char *count : {"5", "9", "4", "1"})
             if (session.start(count).kind == StartResult::Kind::Rolling)
                 session.stop(), session.reveal();
-        DrawRecord record;
-        record.program = "Taviro test";
-        record.list = session.listFacts();
-        record.seed = seed;
-        record.generator = generatorName();
-        record.rounds = session.rounds();
+        const DrawRecord record{
+            "Taviro test", session.listFacts(), seed, {}, generatorName(), {}, session.rounds(), {}, {}};
         QVERIFY(DrawFiles(m_saved.path()).save(session.log().text(), ListEncoding::Gbk, &record).ok);
     }
     void edits_data()

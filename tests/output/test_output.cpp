@@ -1,4 +1,5 @@
 // The results file's bytes, its safe replacement and printing, the printout's pages, the recovery copy.
+#include "doubles.h"
 #include "draw/results_log.h"
 #include "output/draw_files.h"
 #include "output/print_service.h"
@@ -10,16 +11,10 @@
 
 using namespace taviro;
 namespace {
-const QByteArray kHeading =
-    QByteArray::fromHex("d2a1bac5bde1b9fb") + "\r\n"; // 摇号结果 in GBK, from the code page's table
+const QByteArray kHeading = QByteArray::fromHex("d2a1bac5bde1b9fb") + "\r\n"; // 摇号结果 in the code page's table
 QByteArray entry(int number, const QByteArray &name) { return "\r\n[" + QByteArray::number(number) + "]:\t" + name; }
 QString squeezed(QString text) { return text.remove(QRegularExpression("\\s+")); }
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+QString textOf(const QString &path) { return QString::fromUtf8(readAll(path)); }
 
 QString logOf(const QStringList &names, int numbered = 0)
 {
@@ -81,17 +76,14 @@ private slots:
         QCOMPARE(readAll(results), bytes);
         QCOMPARE(readAll(saved.filePath("摇号结果_2026-12-06_0930_2.txt")), encodeResults(logOf({"王五"}), list));
         QVERIFY(readAll(record).contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
-        const auto failingWriter = [](QIODevice &file, const QByteArray &text) {
-            return file.write(text) < 0;
-        }; // disk full at the flush
-        const SaveOutcome failed = today.save(logOf({"王五"}), list, &drawn, failingWriter);
+        const auto failingWriter = [](QIODevice &file, const QByteArray &text) { return file.write(text) < 0; };
+        const SaveOutcome failed = today.save(logOf({"王五"}), list, &drawn, failingWriter); // disk full at the flush
         QVERIFY(!failed.ok && !failed.error.isEmpty());
         QCOMPARE(readAll(results), bytes);
         QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{"摇号结果.txt", "摇号结果_2026-12-06_0930_2.txt", "摇号记录.txt",
                               "摇号记录_2026-12-06_0930.txt", "摇号记录_2026-12-06_0930_2.txt"}));
-        QVERIFY(
-            !DrawFiles(saved.filePath("gone")).save(log, list, nullptr).ok); // a folder that is not there refuses it
+        QVERIFY(!DrawFiles(saved.filePath("gone")).save(log, list, nullptr).ok); // a folder not there refuses it
     }
     // Printed on A4 without margins: all the text (pdftotext drops what runs off a page), every page but the last full.
     void pages()
@@ -105,10 +97,9 @@ private slots:
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         paintTextPages(writer, text, resultsPrintFont());
         QVERIFY(QProcess::execute("pdftotext", {"-layout", dir.filePath("job.pdf"), dir.filePath("job.txt")}) == 0);
-        QCOMPARE(squeezed(QString::fromUtf8(readAll(dir.filePath("job.txt")))), squeezed(text));
+        QCOMPARE(squeezed(textOf(dir.filePath("job.txt"))), squeezed(text));
         QVERIFY(QProcess::execute("pdftotext", {"-bbox", dir.filePath("job.pdf"), dir.filePath("job.html")}) == 0);
-        const QStringList pages =
-            QString::fromUtf8(readAll(dir.filePath("job.html"))).split("<page ").mid(1); // width="…" height="…">
+        const QStringList pages = textOf(dir.filePath("job.html")).split("<page ").mid(1); // width="…" height="…">
         const QRegularExpression word(R"re(yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re");
         for (int i = 0; i < pages.size(); ++i) {
             const double width = pages[i].section('"', 1, 1).toDouble(),
@@ -145,9 +136,8 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("gone"));
         QCOMPARE(refused.keep(two, ListEncoding::Gbk), QString());
         refused.resultsSaved();
-        QVERIFY(QDir(dir.path()).rmdir("gone"));
-        QVERIFY(refused.keep(two, ListEncoding::Gbk)
-                    .contains(QDir::toNativeSeparators(refused.path()))); // a new spell after a good write
+        QVERIFY(QDir(dir.path()).rmdir("gone")); // then a new spell after a good write
+        QVERIFY(refused.keep(two, ListEncoding::Gbk).contains(QDir::toNativeSeparators(refused.path())));
         QCOMPARE(refused.keep(two, ListEncoding::Gbk), QString());
     }
     // Printed to a cups-pdf queue as the server's default printer (root), read back from its PDF.
@@ -171,8 +161,7 @@ private slots:
         systemPrintService().printFile(path);
         QVERIFY(fixture("printed"));
         // Qt's PDF writer maps only BMP glyphs back to text; 𠮷 and 𪚥 are printed but not in the text layer.
-        QCOMPARE(squeezed(QString::fromUtf8(readAll(folder.filePath("state.txt")))),
-                 squeezed(log).remove("𠮷").remove("𪚥"));
+        QCOMPARE(squeezed(textOf(folder.filePath("state.txt"))), squeezed(log).remove("𠮷").remove("𪚥"));
     }
 };
 QTEST_MAIN(TestOutput)

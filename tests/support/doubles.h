@@ -1,5 +1,5 @@
 #pragma once
-// The test doubles, one of each: boxes that record and answer, a scripted draw, a printer that records.
+// The test doubles, one of each: boxes that record and answer, a scripted draw, a printer that records; file helpers.
 
 #include "draw/draw_session.h"
 #include "output/print_service.h"
@@ -12,34 +12,42 @@
 #include <algorithm>
 #include <functional>
 
-struct RecordedBox
+inline QByteArray readAll(const QString &path)
 {
-    QString text, caption;
-};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
 
+inline bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray numberedLines(int n) // "L1" CR LF "L2" CR LF ... "Ln" CR LF
+{
+    QByteArray out;
+    for (int k = 1; k <= n; ++k)
+        out += "L" + QByteArray::number(k) + "\r\n";
+    return out;
+}
+
+// Each box's text, in turn; a question is answered No.
 struct RecordingBoxes : taviro::MessageBoxes
 {
-    QList<RecordedBox> shown;
+    QStringList shown;
     std::function<void()> whileShown = [] {};
-    void inform(QWidget *, const QString &text, const QString &caption) override { record({text, caption}); }
-    bool askYesNo(QWidget *, const QString &text, const QString &title) override
-    {
-        record({text, title});
-        return false;
-    }
     QStringList answers; // what askText answers, in turn; cancelled when none is left
-    bool askText(QWidget *, const QString &label, const QString &title, QString &text) override
+    void record(const QString &text) { shown.append(text), whileShown(); }
+    void inform(QWidget *, const QString &text, const QString &) override { record(text); }
+    bool askYesNo(QWidget *, const QString &text, const QString &) override { return record(text), false; }
+    bool askText(QWidget *, const QString &label, const QString &, QString &text) override
     {
-        record({label, title});
+        record(label);
         if (answers.isEmpty())
             return false;
         text = answers.takeFirst();
         return true;
-    }
-    void record(const RecordedBox &box)
-    {
-        shown.append(box);
-        whileShown();
     }
 };
 
@@ -64,9 +72,5 @@ struct ScriptedRandomiser : taviro::DrawRandomiser
 struct RecordingPrinter : taviro::PrintService
 {
     QList<QByteArray> handed;
-    void printFile(const QString &path) override
-    {
-        QFile file(path);
-        handed.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    }
+    void printFile(const QString &path) override { handed.append(readAll(path)); }
 };

@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 inline QStringList numberedNames(int count) // "候选人01", "候选人02", ...
@@ -40,10 +39,7 @@ struct MainWindowFixture
     }
     void writeBonus(const QStringList &names) const // GBK lines ended by CR LF
     {
-        QFile file(QDir(folder.path()).filePath(QStringLiteral("bonus.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        for (const QString &name : names)
-            file.write(taviro::encodeLegacyText(name + "\r\n"));
+        QVERIFY(writeAll(folder.filePath("bonus.txt"), taviro::encodeLegacyText(names.join("\r\n") + "\r\n")));
     }
     template <typename T = QWidget>
     T *control(const QString &name) const

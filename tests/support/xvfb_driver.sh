@@ -9,10 +9,12 @@ fail() {
   exit 1
 }
 
+# -noreset: else the X server resets when its last client leaves and refuses whoever connects meanwhile (the program
+# restarting Qt at a scale that fits, say); a desktop never does, its window manager stays connected.
 start_xvfb() {
   local display=99
   while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$display"
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
@@ -23,10 +25,20 @@ stop_xvfb() { # and the program, if it still runs
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 kill_app() { kill "${1:--TERM}" "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""; } # [signal]
+# The first visible window whose title matches, within $2 seconds. Polled rather than `search --sync`, which ends
+# with an X error when a window goes while it looks at it, as Wine's first start makes some do.
+find_window() {
+  local id
+  for _ in $(seq $(($2 * 10))); do
+    id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)" && [ -n "$id" ] && echo "$id" && return
+    sleep 0.1
+  done
+  return 1
+}
 start_app() { # runs the command that starts the program and waits for its window
   "$@" &
   app_pid=$!
-  main_window="$(timeout 30 xdotool search --sync --onlyvisible --name '^Taviro V[0-9]' | head -1)" || fail "no window"
+  main_window="$(find_window '^Taviro V[0-9]' 30)" || fail "no window"
 }
 
 # Without a window manager keys go to the window under the pointer (no --sync: it never returns if already there).
@@ -42,7 +54,7 @@ save_results() { keys alt+s; answer_box Taviro; }
 
 answer_box() { # waits for the message box with this title and answers it with Enter
   local box
-  box="$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)" || fail "no box titled $1"
+  box="$(find_window "^$1\$" 10)" || fail "no box titled $1"
   point_at "$box"
   xdotool key Return sleep 0.3
 }
