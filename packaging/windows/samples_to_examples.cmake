@@ -4,7 +4,7 @@
 # The zip keeps them beside taviro.exe, where the unzipped program finds its list.
 if(CPACK_GENERATOR STREQUAL "NSIS")
   file(MAKE_DIRECTORY ${CPACK_TEMPORARY_DIRECTORY}/examples)
-  foreach(sample bonus.txt 名单示例.xlsx 奖项示例.txt)
+  foreach(sample ${CPACK_TAVIRO_SAMPLES})
     file(RENAME ${CPACK_TEMPORARY_DIRECTORY}/${sample} ${CPACK_TEMPORARY_DIRECTORY}/examples/${sample})
   endforeach()
 endif()
