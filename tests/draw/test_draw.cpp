@@ -27,6 +27,7 @@ struct File
     Kind kind = Kind::Ready;
     int count = -1; // lines.size()
     qint64 hole = 0;
+    QString name = "bonus.txt"; // or bonus.xlsx, bonus.csv: the file Initialise reads
 };
 // Starts with the count box's texts (split at "|") and their outcomes; the candidates left, the winners as logged,
 // the draw order and each round's ranks.
@@ -69,7 +70,14 @@ private slots:
         QTest::newRow("named pipe") << File{"", {}, Kind::Unreadable, 0, -2};
         // Workbooks written by real spreadsheet writers (tests/data/make_workbooks.py) and CSV files: the first sheet's
         // used rows as Excel pastes them, cells apart by tabs, numbers as Excel shows them.
-        const auto book = [](const char *name) { return readAll(TAVIRO_TEST_DATA "/workbooks/" + QString(name)); };
+        const auto as = [](const QString &name, File file) {
+            file.name = name;
+            return file;
+        };
+        const auto book = [&](const char *name, File file) {
+            file.bytes = readAll(TAVIRO_TEST_DATA "/workbooks/" + QString(name));
+            return as("bonus.xlsx", file);
+        };
         const QStringList staff{"工号\t姓名\t部门",
                                 "0012\t刘䶮\t研发部",
                                 "13\t𠮷田\t",
@@ -78,21 +86,22 @@ private slots:
                                 "000123\t2026-12-07\t25%",
                                 "1,234,567.89\t2026/12/7 9:30\t第一行 第二行"};
         QTest::newRow("bonus.xlsx: shared strings, formats, a date, blanks, 2 sheets")
-            << File{book("staff.xlsx"), staff};
-        QTest::newRow("bonus.xlsx: inline strings, a boolean") << File{book("inline.xlsx"), {"张三\t", "李四\tTRUE"}};
-        QTest::newRow("bonus.xlsx: damaged") << File{book("damaged.xlsx"), {}, Kind::BadWorkbook, 0};
-        QTest::newRow("bonus.xlsx: an old .xls renamed") << File{book("old.xlsx"), {}, Kind::BadWorkbook, 0};
+            << book("staff.xlsx", File{{}, staff});
+        QTest::newRow("bonus.xlsx: inline strings, a boolean")
+            << book("inline.xlsx", File{{}, {"张三\t", "李四\tTRUE"}});
+        QTest::newRow("bonus.xlsx: damaged") << book("damaged.xlsx", File{{}, {}, Kind::BadWorkbook, 0});
+        QTest::newRow("bonus.xlsx: an old .xls renamed") << book("old.xlsx", File{{}, {}, Kind::BadWorkbook, 0});
         QTest::newRow("bonus.csv: UTF-8 (Excel): mark, quotes, a comma and a line end inside")
-            << File{QByteArray("\xEF\xBB\xBF") + "0012,\"\xE5\x88\x98,\xE4\xB6\xAE\"\r\n13,\"a \"\"b\"\"\r\nc\"\r\n",
-                    {"0012\t刘,䶮", "13\ta \"b\" c"}};
+            << as("bonus.csv",
+                  File{QByteArray("\xEF\xBB\xBF") + "0012,\"\xE5\x88\x98,\xE4\xB6\xAE\"\r\n13,\"a \"\"b\"\"\r\nc\"\r\n",
+                       {"0012\t刘,䶮", "13\ta \"b\" c"}});
         QTest::newRow("bonus.csv: Excel's GBK, empty fields, a blank line")
-            << File{"\xD5\xC5\xC8\xFD,,\r\n\r\nx,y", {"张三\t\t", "", "x\ty"}};
+            << as("bonus.csv", File{"\xD5\xC5\xC8\xFD,,\r\n\r\nx,y", {"张三\t\t", "", "x\ty"}});
     }
     void lineRules()
     {
         QFETCH(File, file);
-        const QString tag = QTest::currentDataTag(); // "bonus.csv: ...": not bonus.txt
-        const QString path = tag.startsWith("bonus.") ? m_dir.filePath(tag.section(':', 0, 0)) : bonus();
+        const QString path = m_dir.filePath(file.name);
 #ifdef Q_OS_UNIX
         QVERIFY(file.hole != -2 || ::mkfifo(QFile::encodeName(path), 0600) == 0);
 #else

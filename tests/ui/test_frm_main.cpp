@@ -138,40 +138,43 @@ private slots:
     // Enter or Space toggles the round once wherever the focus is, nothing else; Alt+letter clicks, never types.
     void keys_data()
     {
+        QTest::addColumn<bool>("initialised"); // before the keys
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<State>("state");
         QTest::addColumn<QString>("count"); // the count box afterwards
         QTest::addColumn<QStringList>("boxes");
         const QString results = "Txt_Results", box = "Txt_Num";
+        const bool off = false, on = true;
         const QStringList none;
         QTest::newRow("Enter before Initialise")
-            << results << "enter" << State::NotInitialised << "" << QStringList{exhausted()};
-        QTest::newRow("refused count") << box << "9 enter" << State::Ready << "9" << QStringList{countTooLarge()};
+            << off << results << "enter" << State::NotInitialised << "" << QStringList{exhausted()};
+        QTest::newRow("refused count") << on << box << "9 enter" << State::Ready << "9" << QStringList{countTooLarge()};
         QTest::newRow("Enter between stop and reveal")
-            << results << "enter enter enter" << State::RevealPending << "1" << none;
-        QTest::newRow("Ctrl+Enter, Alt+Space") << results << "ctrl+enter alt+space" << State::Ready << "" << none;
+            << on << results << "enter enter enter" << State::RevealPending << "1" << none;
+        QTest::newRow("Ctrl+Enter, Alt+Space") << on << results << "ctrl+enter alt+space" << State::Ready << "" << none;
         for (const QString row :
              {"Cmd_Start space", "Cmd_Print enter", "CmdAbout space", "Opt_Align_0 space", "Check_Title space",
               "List_FontSize_Roll enter", "Txt_Results kpenter", "Txt_Num space"})
-            QTest::newRow(qPrintable(row)) << row.section(' ', 0, 0) << row.section(' ', 1) << State::Rolling
+            QTest::newRow(qPrintable(row)) << on << row.section(' ', 0, 0) << row.section(' ', 1) << State::Rolling
                                            << (row.startsWith(box) ? "1 " : "1") << none; // a space typed in the box
-        QTest::newRow("Alt+I Enter before Initialise") << box << "alt+i enter" << State::Rolling << "1" << none;
-        QTest::newRow("Alt+G before Initialise") << box << "alt+g" << State::NotInitialised << "" << none;
-        QTest::newRow("3, Alt+I after it") << box << "3 alt+i" << State::Ready << "3" << none;
-        QTest::newRow("Alt+Q, nobody's") << box << "alt+q" << State::Ready << "" << none;
-        QTest::newRow("held Enter") << box << "enter enter* enter*" << State::Rolling << "1" << none;
-        QTest::newRow("held Space") << box << "space space* space*" << State::Rolling << "1   " << none;
-        QTest::newRow("repeats alone") << box << "enter* space*" << State::Ready << " " << none;
-        QTest::newRow("held Enter, unmarked") << box << "enter enter~ enter~" << State::Rolling << "1" << none;
+        QTest::newRow("Alt+I, Enter at once") << off << box << "alt+i enter" << State::Rolling << "1" << none;
+        QTest::newRow("Alt+G before Initialise") << off << box << "alt+g" << State::NotInitialised << "" << none;
+        QTest::newRow("3, Alt+I after it") << on << box << "3 alt+i" << State::Ready << "3" << none;
+        QTest::newRow("Alt+Q, nobody's") << on << box << "alt+q" << State::Ready << "" << none;
+        QTest::newRow("held Enter") << on << box << "enter enter* enter*" << State::Rolling << "1" << none;
+        QTest::newRow("held Space") << on << box << "space space* space*" << State::Rolling << "1   " << none;
+        QTest::newRow("repeats alone") << on << box << "enter* space*" << State::Ready << " " << none;
+        QTest::newRow("held Enter, unmarked") << on << box << "enter enter~ enter~" << State::Rolling << "1" << none;
     }
     void keys()
     {
+        QFETCH(bool, initialised);
         QFETCH(QString, focus);
         QFETCH(QString, keys);
         QFETCH(State, state);
         f->writeBonus(numberedNames(8));
-        if (!QString(QTest::currentDataTag()).contains("before Initialise"))
+        if (initialised)
             f->initialise(numberedNames(8));
         QSignalSpy about(f->window.get(), &FrmMain::aboutRequested);
         auto *list = f->control<QListWidget>("List_FontSize_Roll");
