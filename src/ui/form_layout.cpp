@@ -1,5 +1,6 @@
 #include "form_layout.h"
 
+#include "fitting_text.h"
 #include "twips.h"
 
 #include <QButtonGroup>
@@ -232,8 +233,10 @@ QWidget *createWidget(const ControlSpec &row, QWidget *container)
         return list;
     }
     case K::Label: {
-        auto *label =
-            caption.contains(QLatin1Char('\n')) ? new StackedLabel(caption, container) : new QLabel(caption, container);
+        // A one-line label draws its text smaller rather than cut it off.
+        QLabel *label = caption.contains(QLatin1Char('\n'))
+            ? static_cast<QLabel *>(new StackedLabel(caption, container))
+            : new FittingLabel(caption, container);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
