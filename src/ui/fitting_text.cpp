@@ -1,5 +1,6 @@
 #include "fitting_text.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
@@ -25,9 +26,11 @@ QFont fittingFont(const QFont &chosen, const QString &text, int width, int heigh
     if (fits(chosen))
         return chosen;
     // Text widths grow about in proportion to the size: start from the
-    // proportional size and step down until it really fits.
+    // proportional share of the size the font really has in pixels (one
+    // chosen in points has its pixels from the screen) and step down until
+    // it really fits.
     const QFontMetricsF metrics(chosen);
-    const qreal pixels = chosen.pixelSize() > 0 ? chosen.pixelSize() : metrics.height() * 0.8;
+    const qreal pixels = QFontInfo(chosen).pixelSize();
     qreal ratio = metrics.horizontalAdvance(text) > 0 ? width / metrics.horizontalAdvance(text) : 1.0;
     if (height >= 0 && metrics.height() > 0)
         ratio = std::min(ratio, height / metrics.height());
