@@ -358,16 +358,52 @@ void FrameBox::setCaptionRole(QPalette::ColorRole role)
     update();
 }
 
-void FrameBox::paintEvent(QPaintEvent *event)
+// The style places the caption by the left margin it leaves; the same margin
+// is kept on the right. The room is measured for the caption as set (an
+// ampersand doubled so that it shows counts twice) and the blank the style
+// adds after it.
+QFont FrameBox::captionFont() const
 {
-    if (m_captionRole == QPalette::NoRole) {
-        QGroupBox::paintEvent(event);
-        return;
-    }
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect laidOut = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    return fittingFont(font(), title() + QLatin1Char(' '), width() - 2 * laidOut.left());
+}
+
+// How far a smaller caption moves down to keep centred on the frame's top edge.
+int FrameBox::captionDrop(const QFont &drawn) const
+{
+    return (fontMetrics().height() - QFontMetrics(drawn).height()) / 2;
+}
+
+QRect FrameBox::captionRect() const
+{
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QFont drawn = captionFont();
+    option.fontMetrics = QFontMetrics(drawn);
+    return style()
+        ->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this)
+        .translated(0, captionDrop(drawn));
+}
+
+void FrameBox::paintEvent(QPaintEvent *)
+{
     QStylePainter painter(this);
     QStyleOptionGroupBox option;
     initStyleOption(&option);
-    option.textColor = palette().color(m_captionRole);
+    if (m_captionRole != QPalette::NoRole)
+        option.textColor = palette().color(m_captionRole);
+    // The style sizes the caption by the option's metrics and draws it in the
+    // painter's font. The frame is drawn from the caption's middle down, so a
+    // smaller caption, drawn lower by the same amount that the frame is drawn
+    // shorter, leaves the frame's edges where they are.
+    const QFont drawn = captionFont();
+    const int drop = captionDrop(drawn);
+    option.fontMetrics = QFontMetrics(drawn);
+    option.rect.setHeight(height() - drop);
+    painter.setFont(drawn);
+    painter.translate(0, drop);
     painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 

@@ -169,7 +169,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// A frame whose caption can be drawn in a colour role of its own.
+// A frame whose caption can be drawn in a colour role of its own, and never
+// runs past the frame: a caption too long for it is drawn in a font made
+// smaller until it fits, centred on the frame's top edge as the laid-out one
+// is. font() stays the chosen font all the while; only the drawing is smaller.
 class FrameBox : public QGroupBox
 {
 public:
@@ -177,10 +180,16 @@ public:
     void setCaptionRole(QPalette::ColorRole role);
     QPalette::ColorRole captionRole() const { return m_captionRole; }
 
+    // The font the caption is drawn in now, and where, in the frame's own coordinates.
+    QFont captionFont() const;
+    QRect captionRect() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    int captionDrop(const QFont &drawn) const;
+
     QPalette::ColorRole m_captionRole = QPalette::NoRole;
 };
 

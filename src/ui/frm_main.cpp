@@ -160,23 +160,26 @@ DrawRecord FrmMain::record() const
 // draw from Initialise on: the list's fingerprint and the seed (the public
 // seed itself, or the start of a system seed's SHA-256). A photo of the
 // screen before the first round binds both; `taviro --fingerprint` prints
-// the same fingerprint without a display.
+// the same fingerprint without a display. The words are few, so that the
+// proof shows whole in the frame's own font as often as it can; what still
+// does not fit (a long prize name or public seed) the frame draws smaller.
 void FrmMain::showProof()
 {
-    auto *bar = static_cast<QGroupBox *>(m_frameOper);
+    QString caption;
     if (!m_session.isInitialised()) {
-        bar->setTitle(m_services.publicSeed.isValid() ? QStringLiteral("公开种子 ") + m_services.publicSeed.shown()
-                              + QStringLiteral("（初始化时使用）")
-                                                      : QString());
-        return;
+        if (m_services.publicSeed.isValid())
+            caption = QStringLiteral("公开种子 ") + m_services.publicSeed.shown() + QStringLiteral("（初始化时使用）");
+    } else {
+        const DrawSeed &seed = m_session.seed();
+        const NextPrize prize = m_session.nextPrize();
+        caption = (prize.count > 0 ? QStringLiteral("%1 还需%2名  ").arg(prize.name, QString::number(prize.count))
+                                   : QString())
+            + QStringLiteral("指纹 ") + listFingerprint(m_session.listFacts().sha256)
+            + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  种子 "))
+            + seed.shown();
     }
-    const DrawSeed &seed = m_session.seed();
-    const NextPrize prize = m_session.nextPrize();
-    bar->setTitle(
-        (prize.count > 0 ? QStringLiteral("下一项 %1 %2名  ").arg(prize.name).arg(prize.count) : QString())
-        + QStringLiteral("名单指纹 ") + listFingerprint(m_session.listFacts().sha256)
-        + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  系统种子SHA-256 "))
-        + seed.shown());
+    // A lone ampersand would mark an access key and not show.
+    static_cast<QGroupBox *>(m_frameOper)->setTitle(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 // With a prize plan, the next prize and its count stand where the audience

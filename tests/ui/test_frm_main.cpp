@@ -10,6 +10,8 @@
 #include "output/draw_files.h"
 #include "output/results_file.h"
 #include "output/text_pages.h"
+#include "ui/fitting_text.h"
+#include "ui/form_layout.h"
 #include "ui/twips.h"
 #include "ui/window_sizing.h"
 
@@ -353,7 +355,7 @@ private slots:
         f->initialise(numberedNames(4));
         const QByteArray list = readAll(f->folder.filePath("bonus.txt")); // as the fixture wrote it
         const QString fingerprint = listFingerprint(QCryptographicHash::hash(list, QCryptographicHash::Sha256));
-        QCOMPARE(title(), "名单指纹 " + fingerprint + "  公开种子 8 3 1 5");
+        QCOMPARE(title(), "指纹 " + fingerprint + "  公开种子 8 3 1 5");
         QCOMPARE(roll()->text(), "共4条数据！");
         round(2);
         click("Cmd_Save");
@@ -362,9 +364,45 @@ private slots:
         cleanup();
         init(); // a new run, no seed given: the system's, committed to by the start of its SHA-256
         f->initialise(numberedNames(4));
-        QCOMPARE(title(),
-                 "名单指纹 " + fingerprint + "  系统种子SHA-256 " + shortHash(f->session().seed().commitment()));
+        QCOMPARE(title(), "指纹 " + fingerprint + "  种子 " + shortHash(f->session().seed().commitment()));
         QCOMPARE(f->session().seed().material.size(), 32);
+    }
+
+    // The caption shows whole within the frame, drawn smaller when it must: the next prize with its count, the
+    // fingerprint and the seed (a system seed's 16 digits, a public seed's whole text, before Initialise as well).
+    void operationsCaption_data()
+    {
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("seed"); // public; empty: a system seed
+        QTest::addColumn<bool>("initialise");
+        const QString seed = "2026年12月7日福彩3D第335期 0 7 2 与体彩排列五第335期 8 8 1 0 6 及现场观众报出的 31 415";
+        const QString system; // no public seed
+        QTest::newRow("system seed, a prize") << "二等奖 5" << system << true;
+        QTest::newRow("long prize name") << "公司成立二十周年特别纪念大奖（现场抽取） 12" << system << true;
+        QTest::newRow("long public seed") << "" << seed << true;
+        QTest::newRow("long public seed, before Initialise") << "" << seed << false;
+    }
+    void operationsCaption()
+    {
+        QFETCH(QString, plan);
+        QFETCH(QString, seed);
+        f->window = std::make_unique<FrmMain>(
+            FrmMainServices{&f->boxes, &f->printer, &f->randomiser, f->folder.path(), {}, DrawSeed::publicText(seed)});
+        QVERIFY(plan.isEmpty() || writeAll(f->folder.filePath("奖项.txt"), plan.toUtf8()));
+        QStringList parts{plan.section(' ', 0, 0) + (plan.isEmpty() ? "" : " 还需" + plan.section(' ', 1) + "名"),
+                          seed};
+        QFETCH(bool, initialise);
+        if (initialise) {
+            f->initialise(numberedNames(12));
+            const QByteArray list = readAll(f->folder.filePath("bonus.txt"));
+            parts << listFingerprint(QCryptographicHash::hash(list, QCryptographicHash::Sha256))
+                  << (seed.isEmpty() ? shortHash(f->session().seed().commitment()) : seed);
+        }
+        auto *frame = dynamic_cast<FrameBox *>(w("Frame_Oper"));
+        for (const QString &part : parts)
+            QVERIFY2(frame->title().contains(part), qPrintable(frame->title() + " lacks " + part));
+        QVERIFY2(frame->rect().contains(frame->captionRect()), qPrintable(frame->captionFont().toString()));
+        QVERIFY(lineWidth(frame->captionFont(), frame->title()) < frame->width() - frame->captionRect().left());
     }
 
     // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
