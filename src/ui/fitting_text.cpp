@@ -2,8 +2,10 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <cmath>
 
@@ -41,6 +43,30 @@ QFont fittingFont(const QFont &chosen, const QString &text, int width, int heigh
             break;
     }
     return font;
+}
+
+namespace {
+
+// Where QLineEdit lays its text out: inside its frame and text margins, less
+// its own 2-pixel margin on either side and a pixel for the caret after it.
+int textRoom(const QLineEdit *edit)
+{
+    QStyleOptionFrame frame;
+    frame.initFrom(edit);
+    frame.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, edit) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &frame, edit);
+    return contents.marginsRemoved(edit->textMargins()).width() - 2 * 2 - 1;
+}
+
+} // namespace
+
+void keepTextWhole(QLineEdit *edit)
+{
+    const auto fit = [edit, laidOut = edit->font()] {
+        edit->setFont(fittingFont(laidOut, edit->text(), textRoom(edit)));
+    };
+    QObject::connect(edit, &QLineEdit::textChanged, edit, fit);
+    fit();
 }
 
 QRect FittingLabel::shownRect() const

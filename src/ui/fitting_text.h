@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QString>
 
+class QLineEdit;
+
 namespace taviro {
 
 // The font `chosen` at the largest size, no larger than its own, at which
@@ -18,6 +20,13 @@ qreal lineWidth(const QFont &font, const QString &text);
 // A workbook row's cells are joined by tabs; on one line they stand apart by
 // two blanks, so each cell shows whole without tab stops.
 QString oneLine(const QString &text);
+
+// Keeps a one-line text box's text whole within its text area: after every
+// change of the text (typed, pasted or set by the program), a text too wide
+// for the area is drawn in a font made smaller until it fits, so the box never
+// scrolls part of it out of sight. A text that fits is drawn in the box's font
+// as it is when this is called.
+void keepTextWhole(QLineEdit *edit);
 
 // A one-line label that never cuts its text off. Where its text, drawn as
 // QLabel draws it, would reach past the part of the label that shows (a

@@ -3,6 +3,7 @@
 #include "compact_style.h"
 #include "display_settings.h"
 #include "draw/draw_messages.h"
+#include "fitting_text.h"
 #include "message_boxes.h"
 #include "output/print_service.h"
 #include "output/results_file.h"
@@ -76,6 +77,9 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     m_lblRoll = m_form.get<QLabel>(QStringLiteral("Lbl_Roll"));
     m_txtResults = m_form.get<QPlainTextEdit>(QStringLiteral("Txt_Results"));
     m_txtNum = m_form.get<QLineEdit>(QStringLiteral("Txt_Num"));
+    // The count box is 25 pixels wide: a count of three digits or more is
+    // drawn smaller rather than scrolled, which would hide its first digits.
+    keepTextWhole(m_txtNum);
     m_cmdInit = m_form.get<QPushButton>(QStringLiteral("Cmd_Init"));
     m_cmdStart = m_form.get<QPushButton>(QStringLiteral("Cmd_Start"));
     m_cmdSave = m_form.get<QPushButton>(QStringLiteral("Cmd_Save"));

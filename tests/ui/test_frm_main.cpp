@@ -16,6 +16,7 @@
 #include "ui/window_sizing.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCryptographicHash>
 #include <QGroupBox>
@@ -403,6 +404,29 @@ private slots:
             QVERIFY2(frame->title().contains(part), qPrintable(frame->title() + " lacks " + part));
         QVERIFY2(frame->rect().contains(frame->captionRect()), qPrintable(frame->captionFont().toString()));
         QVERIFY(lineWidth(frame->captionFont(), frame->title()) < frame->width() - frame->captionRect().left());
+    }
+
+    // The count box shows up to five digits whole, typed, pasted or set, in a smaller font only when it must.
+    void countBox_data()
+    {
+        QTest::addColumn<QString>("count");
+        for (const char *row : {"1 typed", "100 pasted", "5000 set", "99999 typed"})
+            QTest::newRow(row) << QString(row).section(' ', 0, 0);
+    }
+    void countBox()
+    {
+        QFETCH(QString, count);
+        const QString how = QString(QTest::currentDataTag()).section(' ', 1);
+        const auto caret = [&] { return num()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(); };
+        const int start = caret(); // where the text starts
+        how == "typed"     ? QTest::keyClicks(num(), count)
+            : how == "set" ? num()->setText(count)
+                           : (QGuiApplication::clipboard()->setText(count), num()->paste());
+        num()->grab(); // a paint decides how far the box scrolls
+        // Nothing scrolled away: the caret stands after the whole text in its drawn font, within the text area.
+        QVERIFY2(qAbs(caret() - start - lineWidth(num()->font(), count)) <= 1, qPrintable(QString::number(caret())));
+        QVERIFY(caret() < num()->width() - start && num()->text() == count);
+        QCOMPARE(num()->font() == f->window->font(), count == "1"); // as laid out: the window's
     }
 
     // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
