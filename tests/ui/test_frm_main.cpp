@@ -429,6 +429,40 @@ private slots:
         QCOMPARE(num()->font() == f->window->font(), count == "1"); // as laid out: the window's
     }
 
+    // The last group of 4500 names shows whole in a box within the screen, 确定 on it and the default, closed by Enter
+    // or Escape; a short text keeps the message box.
+    void longMessage_data()
+    {
+        QTest::addColumn<int>("names");
+        QTest::addColumn<int>("key");
+        QTest::newRow("4500 names, Enter") << 4500 << int(Qt::Key_Return);
+        QTest::newRow("4500 names, Escape") << 4500 << int(Qt::Key_Escape);
+        QTest::newRow("3 names, a message box") << 3 << int(Qt::Key_Return);
+    }
+    void longMessage()
+    {
+        QFETCH(int, names);
+        QFETCH(int, key);
+        const QString text = lastGroup("|" + numberedNames(names).join('|'));
+        QList<bool> seen; // on the screen, 确定 on it and the default, the whole text, the kind of box, closed
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            auto *view = box->findChild<QPlainTextEdit *>();
+            auto *ok = box->findChild<QPushButton *>();
+            const QRect screen = box->screen()->availableGeometry();
+            seen << screen.contains(box->frameGeometry())
+                 << (screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())) && ok->isVisible()
+                     && ok->isDefault() && ok->text() == "确定")
+                 << ((view ? view->toPlainText() : qobject_cast<QMessageBox *>(box)->text()) == text)
+                 << (view ? view->isReadOnly() && names > 10 : names < 10);
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key(key));
+            seen << !box->isVisible();
+            box->close();
+        });
+        standardMessageBoxes().inform(f->window.get(), text, "Taviro");
+        QCOMPARE(seen, QList<bool>(5, true));
+    }
+
     // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
     // Save's bytes before new entries or a box show; a refusal is told; a Save removes even a copy behind the log.
     void recoveryCopy()
