@@ -429,6 +429,34 @@ private slots:
         QCOMPARE(num()->font() == f->window->font(), count == "1"); // as laid out: the window's
     }
 
+    // The roll label draws a workbook row whole within the part of it that shows, at either zoom and alignment; a
+    // short name keeps the chosen font.
+    void rollLabel_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("zoom"); // Opt_Size: 0 one width, 1 double
+        QTest::addColumn<int>("align"); // Opt_Align: 0 left, 2 centred
+        for (const char *text : {"蔡明", "003749\t蔡明\t行政部\t2010/1/2",
+                                 "20231587\t欧阳娜娜\t市场营销与品牌推广部\t华东大区上海分公司\t2019/10/23"})
+            for (int zoom : {0, 1})
+                for (int align : {0, 2})
+                    QTest::addRow("%s, %d, %d", qPrintable(oneLine(text)), zoom, align) << text << zoom << align;
+    }
+    void rollLabel()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, zoom);
+        QFETCH(int, align);
+        click(QStringLiteral("Opt_Size_%1").arg(zoom));
+        click(QStringLiteral("Opt_Align_%1").arg(align));
+        roll()->setText(text);
+        const auto *label = dynamic_cast<FittingLabel *>(roll());
+        const QRect shown = label->shownRect(), drawn = label->drawnRect(); // across: a line is taller than the label
+        QVERIFY2(drawn.left() >= shown.left() && drawn.right() <= shown.right(),
+                 qPrintable(QString::number(drawn.x())));
+        QVERIFY(text.contains('\t') || label->drawnFont() == label->font());
+    }
+
     // The last group of 4500 names shows whole in a box within the screen, 确定 on it and the default, closed by Enter
     // or Escape; a short text keeps the message box.
     void longMessage_data()
