@@ -174,6 +174,13 @@ int main(int argc, char *argv[])
     window.setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
     taviro::connectAboutWindow(window);
     window.show();
+    if (command.screen > 0) {
+        if (command.screen > QGuiApplication::screens().size())
+            complain(QStringLiteral("there is no screen %1 (%2 found); the big screen opens on another")
+                         .arg(command.screen)
+                         .arg(QGuiApplication::screens().size()));
+        window.openAudienceView(command.screen);
+    }
     // Told at once, over the open window: the draw needs the folder later.
     if (!folderProblem.isEmpty())
         QTimer::singleShot(0, &window, [&window, folderProblem] {

@@ -106,6 +106,11 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
                        "the audience) instead of a system seed, so anyone can repeat the draw."),
         QStringLiteral("text"));
     parser.addOption(seed);
+    const QCommandLineOption screen(QStringLiteral("screen"),
+                                    QStringLiteral("Opens the big screen (大屏幕, F5) at start, full-screen on screen "
+                                                   "<n> (1 is the first; a projector is usually 2)."),
+                                    QStringLiteral("n"));
+    parser.addOption(screen);
     const QCommandLineOption fingerprint(QStringLiteral("fingerprint"),
                                          QStringLiteral("Prints the fingerprint (SHA-256) of the list PATH, or of "
                                                         "bonus.txt in the working folder, and exits."));
@@ -146,6 +151,12 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         if (!ok || !(factor >= 1 && factor <= 4)) // NaN fails too
             return refuse(QStringLiteral("the scale must be a number from 1 to 4, not '%1'").arg(parser.value(scale)));
         line.scale = QByteArray::number(factor);
+    }
+    if (parser.isSet(screen)) {
+        bool ok = false;
+        line.screen = parser.value(screen).toInt(&ok);
+        if (!ok || line.screen < 1)
+            return refuse(QStringLiteral("the screen must be a number from 1 up, not '%1'").arg(parser.value(screen)));
     }
     const QStringList paths = parser.positionalArguments();
     if (parser.isSet(verify)) {

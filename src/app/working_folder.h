@@ -6,7 +6,7 @@
 
 namespace taviro {
 
-// What `taviro [--scale F] [--seed TEXT] [PATH]`, `taviro --fingerprint
+// What `taviro [--scale F] [--seed TEXT] [--screen N] [PATH]`, `taviro --fingerprint
 // [LIST]` or `taviro --verify RECORD [LIST]` asks for.
 struct CommandLine
 {
@@ -17,6 +17,7 @@ struct CommandLine
     QString list; // Verify: the list given after the record; Run: a workbook or CSV named as PATH
     QString seed; // the public seed; empty without --seed
     QByteArray scale; // the factor for QT_SCALE_FACTOR; empty without --scale
+    int screen = 0; // the screen (from 1) the big screen opens on at start; 0 without --screen
     QString text; // the help or version text, or the one line that refuses
     QStringList qtOptions; // Qt's own options that were given ("platform", "reverse", ...), left to Qt
 };

@@ -102,8 +102,26 @@ FrmMain::FrmMain(const FrmMainServices &services, QWidget *parent)
     connect(m_timer1, &QTimer::timeout, this, &FrmMain::timer1Timer);
     connect(m_timer2, &QTimer::timeout, this, &FrmMain::timer2Timer);
 
+    // The big screen exists from the start, hidden, and follows the draw, so
+    // that it shows the draw as it stands whenever it is opened.
+    m_view = std::make_unique<AudienceView>();
+    connect(m_view.get(), &AudienceView::closed, this, [this] {
+        raise();
+        activateWindow();
+    });
+    // A projector plugged in or out: the view goes to a screen that is there.
+    for (auto change : {&QGuiApplication::screenAdded, &QGuiApplication::screenRemoved})
+        connect(qApp, change, this, [this] {
+            QTimer::singleShot(0, this, [this] {
+                if (m_view->isVisible())
+                    openAudienceView(m_wantedScreen);
+            });
+        });
+
     formLoad();
+    showLookToAudience();
     showProof(); // a public seed from the command line shows from the start
+    showFactsToAudience();
     m_txtResults->setFocus();
     centreOnScreen(mainFormSpec(), this);
 }
@@ -201,11 +219,80 @@ void FrmMain::showNextPrize()
 // public seed; everyone else never meets it.
 void FrmMain::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (m_session.isInitialised())
-        return;
     QMenu menu(this);
-    menu.addAction(QStringLiteral("输入公开种子…"), this, &FrmMain::askPublicSeed);
+    if (!m_session.isInitialised())
+        menu.addAction(QStringLiteral("输入公开种子…"), this, &FrmMain::askPublicSeed);
+    QAction *view = menu.addAction(QStringLiteral("大屏幕"), this, &FrmMain::toggleAudienceView);
+    view->setShortcut(QKeySequence(Qt::Key_F5)); // shown beside it; F5 itself is the window's key
+    view->setCheckable(true);
+    view->setChecked(m_view->isVisible());
     menu.exec(event->globalPos());
+}
+
+// On a screen of its own the view leaves the keyboard to this window; on
+// this window's screen it covers it and takes the keys until it is closed.
+void FrmMain::openAudienceView(int wanted)
+{
+    m_wantedScreen = wanted;
+    QScreen *screen = audienceScreen(QGuiApplication::screens(), this->screen(), wanted);
+    if (!screen)
+        return;
+    const bool shared = screen == this->screen();
+    m_view->openOn(screen, shared);
+    if (!shared)
+        activateWindow();
+}
+
+void FrmMain::closeAudienceView() { m_view->close(); }
+
+void FrmMain::toggleAudienceView()
+{
+    if (m_view->isVisible())
+        closeAudienceView();
+    else
+        openAudienceView(m_wantedScreen);
+}
+
+void FrmMain::setRollText(const QString &text)
+{
+    m_lblRoll->setText(text);
+    m_view->showText(text);
+}
+
+// After a reveal or the last group: every winner of the round at once.
+void FrmMain::showRoundToAudience()
+{
+    m_view->showWinners(m_session.rounds().constLast().winners);
+    showFactsToAudience();
+}
+
+// The prize on screen is that of the round shown, with how many it still
+// needs; before the first round, the plan's first prize.
+void FrmMain::showFactsToAudience()
+{
+    const NextPrize next = m_session.nextPrize();
+    const QString prize = m_session.rounds().isEmpty() ? next.name : m_session.rounds().constLast().prize;
+    m_view->setPrize(prize, next.name == prize ? next.count : 0);
+    const int total = m_session.candidateCount();
+    m_view->setFooter(proofText(m_session, m_services.publicSeed), total - m_session.remainingCount(), total);
+}
+
+// The view draws in the roll area's font and colours, and follows them.
+void FrmMain::showLookToAudience()
+{
+    const QPalette &colours = m_lblRoll->palette();
+    m_view->setLook(m_lblRoll->font(), colours.color(QPalette::WindowText), colours.color(QPalette::Window));
+}
+
+QString proofText(const DrawSession &session, const DrawSeed &publicSeed)
+{
+    if (!session.isInitialised())
+        return publicSeed.isValid() ? QStringLiteral("公开种子 %1（初始化时使用）").arg(publicSeed.shown()) : QString();
+    const DrawSeed &seed = session.seed();
+    return QStringLiteral("名单指纹 ") + listFingerprint(session.listFacts().sha256)
+        + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("    公开种子 ")
+                                               : QStringLiteral("    系统种子SHA-256 "))
+        + seed.shown();
 }
 
 void FrmMain::askPublicSeed()
@@ -217,6 +304,7 @@ void FrmMain::askPublicSeed()
         return;
     m_services.publicSeed = DrawSeed::publicText(text);
     showProof();
+    showFactsToAudience();
 }
 
 void FrmMain::inform(const QString &text) { m_services.boxes->inform(this, text, kProductTitle); }
@@ -243,8 +331,10 @@ void FrmMain::cmdInitClick()
     switch (result.kind) {
     case InitResult::Kind::Ready: {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
-        m_lblRoll->setText(result.label);
+        setRollText(result.label);
+        m_view->setRollNames(m_session.rollNames());
         showNextPrize();
+        showFactsToAudience();
         setStartEnabled(true);
         // The focus moves on to Start, not into the settings panel.
         if (focusWidget() == m_cmdInit)
@@ -284,7 +374,8 @@ void FrmMain::startRound()
     const StartResult result = m_session.start(m_txtNum->text());
     switch (result.kind) {
     case StartResult::Kind::Rolling:
-        m_lblRoll->setText(msg::rollPlaceholder());
+        setRollText(msg::rollPlaceholder());
+        showFactsToAudience();
         m_cmdStart->setText(stopCaption());
         if (!result.countTextToWrite.isNull())
             m_txtNum->setText(result.countTextToWrite);
@@ -292,7 +383,7 @@ void FrmMain::startRound()
         break;
     case StartResult::Kind::Refused:
         // The box shows over the window as the start left it.
-        m_lblRoll->setText(msg::rollPlaceholder());
+        setRollText(msg::rollPlaceholder());
         setStartEnabled(false);
         m_cmdStart->setText(stopCaption());
         if (!result.countTextToWrite.isNull())
@@ -310,6 +401,7 @@ void FrmMain::startRound()
         const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding(), &drawn);
         appendToResults(result.appendedLog);
         showNextPrize();
+        showRoundToAudience();
         inform(result.message);
         moveResultsCaretToEnd();
         informIfAny(unsafe);
@@ -330,12 +422,13 @@ void FrmMain::stopRound()
     m_timer1->stop();
     // No start may take effect before the stopped round is revealed.
     setStartEnabled(false);
-    m_lblRoll->setText(m_session.stop());
+    setRollText(m_session.stop());
     m_lblRoll->repaint(); // the stopped state shows before the reveal runs
+    m_view->repaint();
     m_timer2->start();
 }
 
-void FrmMain::timer1Timer() { m_lblRoll->setText(m_session.rollTick()); }
+void FrmMain::timer1Timer() { setRollText(m_session.rollTick()); }
 
 void FrmMain::timer2Timer()
 {
@@ -347,6 +440,7 @@ void FrmMain::timer2Timer()
     appendToResults(result.appendedLog);
     moveResultsCaretToEnd();
     showNextPrize();
+    showRoundToAudience();
     setStartEnabled(true);
     informIfAny(unsafe);
 }
@@ -424,15 +518,16 @@ void FrmMain::closeEvent(QCloseEvent *event)
     }
     m_timer1->stop();
     m_timer2->stop();
+    m_view->hide();
     event->accept();
 }
 
-// Keys typed into this window while no message box, About window or popup
-// has the keyboard are the window's.
-bool FrmMain::hasKeyboard() const
+// Keys typed into this window or the big screen while no message box, About
+// window or popup has the keyboard are the draw's.
+bool FrmMain::hasKeyboard(const QWidget *window) const
 {
     return !QApplication::activeModalWidget() && !QApplication::activePopupWidget()
-        && QApplication::activeWindow() == this;
+        && QApplication::activeWindow() == window;
 }
 
 // Qt marks most repeats of a held key, but not all: under X11 it knows a
@@ -477,12 +572,19 @@ void FrmMain::clickAccessKeyOwner(int key)
 // Every key of the window is decided here, in the order the keys arrive.
 bool FrmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_lblRoll && (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange))
+        showLookToAudience();
     if (event->type() == QEvent::KeyRelease)
         noteRelease(*static_cast<QKeyEvent *>(event));
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return false;
     auto *target = qobject_cast<QWidget *>(watched);
-    if (!target || (target != this && !isAncestorOf(target)) || !hasKeyboard())
+    if (!target)
+        return false;
+    // The big screen's own keys (Esc, the arrows) are its own; Enter and
+    // Space draw there as here, and the access keys stay in this window.
+    const bool inView = target->window() == m_view.get() && hasKeyboard(m_view.get());
+    if (!inView && ((target != this && !isAncestorOf(target)) || !hasKeyboard(this)))
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
     const Qt::KeyboardModifiers modifiers =
@@ -493,8 +595,15 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
     // override keeps it from firing, and the key press clicks at once. The
     // letter is never typed, whether a button owns it or not.
     if (modifiers == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
-        if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::KeyPress && !inView)
             clickAccessKeyOwner(key->key());
+        event->accept();
+        return true;
+    }
+    // F5 opens and closes the big screen, once a press, like a presentation.
+    if (key->key() == Qt::Key_F5 && !modifiers) {
+        if (event->type() == QEvent::KeyPress && !isRepeat(*key))
+            toggleAudienceView();
         event->accept();
         return true;
     }
@@ -504,7 +613,8 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
         return false;
     // A key the focused control ignores travels on to its parents; it is
     // acted on once, where it first arrives.
-    if (target != (QApplication::focusWidget() ? QApplication::focusWidget() : this))
+    QWidget *focus = QApplication::focusWidget();
+    if (target != (focus ? focus : target->window()))
         return false;
     // Enter and Space start or stop a round. A held key repeats, but one
     // press is one start or stop, however long it is held.

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "audience_view.h"
 #include "draw/draw_session.h"
 #include "form_layout.h"
 #include "output/draw_files.h"
 #include "output/recovery_file.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class QKeyEvent;
 class QLabel;
@@ -32,6 +35,12 @@ struct FrmMainServices
     QString listFile = {}; // a workbook or CSV named on the command line; else the list found in appFolder
 };
 
+// The proof of a draw as the hall reads it: the list's fingerprint and the
+// seed (the public seed itself, or the start of a system seed's SHA-256);
+// before Initialise, a public seed that will be used. Empty when there is
+// nothing to prove yet.
+QString proofText(const DrawSession &session, const DrawSeed &publicSeed);
+
 // The draw window. It maps the session's outcomes to captions, messages,
 // the roll label, the results box and the two timers; the session holds the
 // draw itself.
@@ -46,6 +55,12 @@ public:
     DrawSession &session();
     const BuiltForm &form() const { return m_form; }
     WindowSizing &sizing() const { return *m_sizing; }
+
+    // The big screen: opened on screen `wanted` (counted from 1), or, with 0,
+    // on a screen other than this window's when there is one.
+    void openAudienceView(int wanted = 0);
+    void closeAudienceView();
+    AudienceView &audienceView() const { return *m_view; }
 
     static QString startCaption(); // "开始&G"
     static QString stopCaption(); // "停止&G"
@@ -72,6 +87,11 @@ private:
     void cmdPrintClick();
 
     void askPublicSeed();
+    void toggleAudienceView();
+    void setRollText(const QString &text);
+    void showRoundToAudience();
+    void showFactsToAudience();
+    void showLookToAudience();
     void showProof();
     void showNextPrize();
     DrawRecord record() const;
@@ -81,7 +101,7 @@ private:
     void appendToResults(const QString &appendedLog);
     void moveResultsCaretToEnd();
     void setStartEnabled(bool enabled);
-    bool hasKeyboard() const;
+    bool hasKeyboard(const QWidget *window) const;
     void noteRelease(const QKeyEvent &key);
     bool isRepeat(const QKeyEvent &key) const;
     void clickAccessKeyOwner(int key);
@@ -92,6 +112,8 @@ private:
     DrawFiles m_files;
     BuiltForm m_form;
     WindowSizing *m_sizing;
+    std::unique_ptr<AudienceView> m_view;
+    int m_wantedScreen = 0;
 
     QLabel *m_lblRoll;
     QPlainTextEdit *m_txtResults;

@@ -93,7 +93,9 @@ private slots:
                                 {"--scale", "missing value after '--scale'"},
                                 {"--scale 0.9", scale.arg("0.9")},
                                 {"--scale 4.01", scale.arg("4.01")},
-                                {"--scale nan", scale.arg("nan")}})
+                                {"--scale nan", scale.arg("nan")},
+                                {"--screen 0", "the screen must be a number from 1 up, not '0'"},
+                                {"--screen x", "the screen must be a number from 1 up, not 'x'"}})
             QTest::addRow("refused: %s", bad) << bad << portable << Action::Refuse << none << false << none
                                               << "taviro: " + why + R"( \(see taviro --help\)\n)";
     }
