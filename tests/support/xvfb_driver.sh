@@ -11,10 +11,10 @@ fail() {
 
 # -noreset: else the X server resets when its last client leaves and refuses whoever connects meanwhile (the program
 # restarting Qt at a scale that fits, say); a desktop never does, its window manager stays connected.
-start_xvfb() {
+start_xvfb() { # [WxH], 1280x1024 by default
   local display=99
   while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  Xvfb ":$display" -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$display"
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
