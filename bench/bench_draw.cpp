@@ -9,6 +9,8 @@
 #include "output/draw_files.h"
 #include "output/recovery_file.h"
 
+#include "measure.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDateTime>
@@ -26,36 +28,6 @@
 using namespace taviro;
 
 namespace {
-
-int g_runs = 15;
-
-struct Figure
-{
-    double median = 0, min = 0;
-};
-
-// Runs `prepare` untimed and `work` timed, g_runs times; milliseconds.
-Figure measure(const std::function<void()> &prepare, const std::function<void()> &work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < g_runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    const size_t n = ms.size();
-    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.front()};
-}
-
-void row(const char *name, const Figure &f)
-{
-    std::printf("%-52s %10.3f %10.3f\n", name, f.median, f.min);
-    std::fflush(stdout);
-}
 
 QByteArray lines(int n)
 {
@@ -87,7 +59,7 @@ int main(int argc, char **argv)
     const DrawSeed seed = DrawSeed::system();
     SeededRandomiser randomiser(seed);
     DrawStream stream(seed.key(), 0);
-    std::printf("taviro_bench: median and minimum of %d runs, milliseconds\n\n", g_runs);
+    heading("taviro_bench");
     std::printf("%-52s %10s %10s\n", "", "median", "min");
 
     const Figure gen10 = measure({}, [&] { g_sink += GenRndArray(10, 1, stream).size(); });
