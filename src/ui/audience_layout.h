@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <algorithm>
+
 namespace taviro {
 
 // Widths of texts in one font, added up character by character from
@@ -18,7 +20,8 @@ class TextWidths
 public:
     explicit TextWidths(const QFont &font);
     qreal width(const QString &text);
-    qreal lineHeight() const { return m_metrics.height(); }
+    // Never below the size itself, whatever a font in the making reports.
+    qreal lineHeight() const { return std::max(m_metrics.height(), qreal(m_pixelSize)); }
     int pixelSize() const { return m_pixelSize; }
 
 private:
