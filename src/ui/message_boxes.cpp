@@ -72,13 +72,13 @@ public:
         box.exec();
     }
 
-    bool askYesNo(QWidget *parent, const QString &text, const QString &title) override
+    bool askYesNo(QWidget *parent, const QString &text, const QString &title, Default byDefault) override
     {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
         box.setTextFormat(Qt::PlainText);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(byDefault == Default::Yes ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }

@@ -32,15 +32,22 @@ inline QByteArray numberedLines(int n) // "L1" CR LF "L2" CR LF ... "Ln" CR LF
     return out;
 }
 
-// Each box's text, in turn; a question is answered No.
+// Each box's text, in turn; a question is answered as `replies` say, else No.
 struct RecordingBoxes : taviro::MessageBoxes
 {
     QStringList shown;
     std::function<void()> whileShown = [] {};
     QStringList answers; // what askText answers, in turn; cancelled when none is left
+    QList<bool> replies; // what askYesNo answers (true: Yes), in turn; No when none is left
+    QList<Default> defaults; // each Yes/No question's default button, in turn
     void record(const QString &text) { shown.append(text), whileShown(); }
     void inform(QWidget *, const QString &text, const QString &) override { record(text); }
-    bool askYesNo(QWidget *, const QString &text, const QString &) override { return record(text), false; }
+    bool askYesNo(QWidget *, const QString &text, const QString &, Default byDefault) override
+    {
+        record(text);
+        defaults.append(byDefault);
+        return !replies.isEmpty() && replies.takeFirst();
+    }
     bool askText(QWidget *, const QString &label, const QString &, QString &text) override
     {
         record(label);
