@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(file.status == whole.status && file.count == whole.count && file.lines == whole.lines);
     check(file.encoding == whole.encoding && file.badLine == whole.badLine);
     using Status = CandidateFile::Status;
-    check(file.status != Status::TooMany || file.count == kMaxCandidates + 1);
+    check(file.status != Status::TooMany || file.count == kMaxListLines + 1);
     if (file.status == Status::TooMany)
         return 0;
     check(file.status == Status::Ok || file.status == Status::Undecodable);
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(file.encoding == marked);
         return 0; // its units are split by the same collector as bytes are
     }
-    const QList<QByteArray> expected = splitRecords(bytes.mid(mark), kMaxCandidates + 1);
+    const QList<QByteArray> expected = splitRecords(bytes.mid(mark), kMaxListLines + 1);
     check(file.count == expected.size());
     const bool utf8 = file.encoding != ListEncoding::Gbk;
     check(utf8 == (mark > 0 ? file.encoding == ListEncoding::Utf8Bom : file.encoding == ListEncoding::Utf8));

@@ -1,5 +1,6 @@
 #include "verify.h"
 
+#include "draw/draw_messages.h"
 #include "draw/draw_replay.h"
 #include "output/draw_record.h"
 #include "output/results_file.h"
@@ -27,6 +28,14 @@ QString roundName(const DrawRound &round)
     return round.number > 0 ? QStringLiteral("第%1轮").arg(round.number) : QStringLiteral("最后一组");
 }
 
+// What a list's first line and blank lines look like, in words: "第1行像表头，第5、23行是空行".
+QString linesSaid(bool heading, const QVector<int> &blankLines)
+{
+    return (heading ? QStringLiteral("第1行像表头，") : QStringLiteral("第1行不像表头，"))
+        + (blankLines.isEmpty() ? QStringLiteral("没有空行")
+                                : QStringLiteral("第") + msg::lineNumbers(blankLines) + QStringLiteral("是空行"));
+}
+
 } // namespace
 
 Verdict verifyRecord(const QString &recordPath, const QString &listPath)
@@ -49,7 +58,15 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
 
     if (!QFileInfo(list).isFile())
         return verdict(1, QStringLiteral("找不到名单%1，无法核对。").arg(native(list)));
-    const Replay replay = replayDraw(list, record.seed, record.plan, record.rounds);
+    const Replay replay = replayDraw(list, record.seed, record.plan, record.rounds, record.list.choices);
+    if (replay.init.kind == InitResult::Kind::ChoicesDoNotFit && replay.list.sha256 == record.list.sha256) {
+        const ListChoices &said = record.list.choices;
+        const ListQuestions &found = replay.init.questions;
+        return verdict(1,
+                       QStringLiteral("名单与记录不符：记录中说%1，而%2中%3。")
+                           .arg(linesSaid(said.heading != ListChoices::Heading::NotAsked, said.blankLines),
+                                native(list), linesSaid(!found.heading.isEmpty(), found.blankLines)));
+    }
     if (replay.list.sha256 != record.list.sha256 || replay.init.kind != InitResult::Kind::Ready)
         return verdict(
             1,

@@ -112,7 +112,7 @@ public:
     }
 
     // Counting stops one record past the limit: that is enough to refuse.
-    bool full() const { return m_count > kMaxCandidates; }
+    bool full() const { return m_count > kMaxListLines; }
     int count() const { return m_count; }
     bool tooLarge() const { return m_tooLarge; }
     QList<Text> takeRecords() { return std::move(m_records); }
@@ -410,7 +410,7 @@ CandidateFile readWorkbookFile(QFile &file)
         result.status = CandidateFile::Status::TooLarge;
         return result;
     }
-    Worksheet sheet = readFirstWorksheet(bytes, kMaxCandidates, kMaxCandidateBytes / 2);
+    Worksheet sheet = readFirstWorksheet(bytes, kMaxListLines, kMaxCandidateBytes / 2);
     switch (sheet.status) {
     case Worksheet::Status::Ok:
         result.status = CandidateFile::Status::Ok;
@@ -419,7 +419,7 @@ CandidateFile readWorkbookFile(QFile &file)
         break;
     case Worksheet::Status::TooMany:
         result.status = CandidateFile::Status::TooMany;
-        result.count = kMaxCandidates + 1;
+        result.count = kMaxListLines + 1;
         break;
     case Worksheet::Status::TooLarge:
         result.status = CandidateFile::Status::TooLarge;
@@ -446,13 +446,12 @@ CandidateFile readCandidateFile(const QString &path)
     if (!openRegularFile(path, file, why))
         return unreadable(why);
     const QString suffix = info.suffix().toLower();
-    if (suffix == QLatin1String("xlsx"))
-        return readWorkbookFile(file);
-    CandidateFile result = readCandidates(file);
+    CandidateFile result = suffix == QLatin1String("xlsx") ? readWorkbookFile(file) : readCandidates(file);
     if (suffix == QLatin1String("csv") && result.status == CandidateFile::Status::Ok) {
         result.lines = csvRecords(result.lines.join(QLatin1Char('\n')));
         result.count = int(result.lines.size());
     }
+    result.tabular = suffix == QLatin1String("xlsx") || suffix == QLatin1String("csv");
     return result;
 }
 

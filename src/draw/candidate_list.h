@@ -10,11 +10,14 @@ class QIODevice;
 
 namespace taviro {
 
-// The rules of the candidate file: at least kMinCandidates lines, at most
-// kMaxCandidates, and (since every text is kept in memory) at most
-// kMaxCandidateBytes bytes of text.
+// The rules of the candidate file: at least kMinCandidates lines that take
+// part in the draw, at most kMaxCandidates, and (since every text is kept in
+// memory) at most kMaxCandidateBytes bytes of text. A heading and blank lines
+// may come on top of the candidates, so a list may hold up to kMaxListLines
+// lines; reading stops after that many.
 constexpr int kMinCandidates = 2;
 constexpr int kMaxCandidates = 10000;
+constexpr int kMaxListLines = 2 * kMaxCandidates;
 constexpr qint64 kMaxCandidateBytes = 64LL * 1024 * 1024;
 
 // What reading bonus.txt found.
@@ -24,20 +27,21 @@ struct CandidateFile
         Ok, // lines holds every record, count == lines.size()
         Missing, // no ordinary file at the path (a folder counts as missing)
         Unreadable, // exists but could not be opened or read; `error` says why
-        TooMany, // more than kMaxCandidates records (count stops at kMaxCandidates + 1)
+        TooMany, // more than kMaxListLines records (count stops at kMaxListLines + 1)
         TooLarge, // within the line limit but more than kMaxCandidateBytes of text
         Undecodable, // line `badLine` holds bytes that `encoding` cannot decode
         BadWorkbook, // an .xlsx that is an old .xls or protected (error "xls") or damaged ("damaged")
     };
 
     Status status = Status::Missing;
-    int count = 0; // records found (capped at kMaxCandidates + 1)
+    int count = 0; // records found (capped at kMaxListLines + 1)
     QStringList lines; // decoded records, only when status == Ok
     QString error; // a short reason, for Unreadable
     ListEncoding encoding = ListEncoding::Gbk; // as recognised (Ok, Undecodable)
     int badLine = 0; // Undecodable: the first such line, from 1
     qint64 size = 0; // the bytes read, and their SHA-256: the whole
     QByteArray sha256; // file unless counting stopped (TooMany)
+    bool tabular = false; // a workbook's rows or a CSV file's records: cells apart by tabs
 };
 
 // Splits raw bytes into records: CR LF, a lone CR and a lone LF each end a
@@ -53,7 +57,7 @@ QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords = -1);
 CandidateFile readCandidates(QIODevice &device, int chunkSize = 1 << 20);
 
 // Reads the candidate file at `path`. Never blocks on a named pipe and never
-// reads more than it needs to decide: counting stops at kMaxCandidates + 1.
+// reads more than it needs to decide: counting stops at kMaxListLines + 1.
 // A name ending in .xlsx is read as a workbook (its first sheet's rows), one
 // ending in .csv as CSV in the encodings of a text list; anything else is a
 // text list.

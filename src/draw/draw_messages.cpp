@@ -40,4 +40,34 @@ QString badPlan(const QString &fileName, int line)
                          "请改正后再点击初始化。");
 }
 
+QString lineNumbers(const QVector<int> &lines)
+{
+    QStringList numbers;
+    for (int i = 0; i < lines.size() && i < 10; ++i)
+        numbers.append(QString::number(lines.at(i)));
+    const QString more = lines.size() > 10 ? QStringLiteral("等%1").arg(lines.size()) : QString();
+    return numbers.join(QStringLiteral("、")) + more + QStringLiteral("行");
+}
+
+QString headingQuestion(const QStringList &cells)
+{
+    QStringList shown; // a workbook's empty cells leave no double blanks
+    for (const QString &cell : cells)
+        if (const QString text = cell.trimmed(); !text.isEmpty())
+            shown.append(text);
+    return QStringLiteral("第1行“") + shown.join(QLatin1Char(' ')) + QStringLiteral("”是表头吗？");
+}
+
+QString blankLinesQuestion(const QVector<int> &lines)
+{
+    return QStringLiteral("第") + lineNumbers(lines) + QStringLiteral("是空行，要让这些空行也参加抽奖吗？");
+}
+
+QString listChangedWhileAsking(const QString &fileName)
+{
+    return fileName
+        + QStringLiteral("在回答问题时被改动了，表头和空行可能已经不是问到的那几行，所以没有读入。"
+                         "请再点击初始化。");
+}
+
 } // namespace taviro::msg

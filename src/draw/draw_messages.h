@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 // The texts the draw engine hands to the window, character for character.
 namespace taviro::msg {
@@ -19,6 +21,13 @@ QString undecodable(int line);
 QString badWorkbook(const QString &fileName, bool oldOrLocked);
 // A prize plan whose line `line` is not a prize and its count, or cannot be decoded.
 QString badPlan(const QString &fileName, int line);
+// Lines of the list by their numbers: "5、23、24行", or the first ten and "等25行".
+QString lineNumbers(const QVector<int> &lines);
+// Initialise's questions about a heading row (its cells) and blank lines.
+QString headingQuestion(const QStringList &cells);
+QString blankLinesQuestion(const QVector<int> &lines);
+// The list changed while those questions were open: the answers may be about other lines.
+QString listChangedWhileAsking(const QString &fileName);
 inline QString exhausted() { return QStringLiteral("都抽完了，一个不剩了！！！！！"); }
 inline QString countTooLarge() { return QStringLiteral("抽取的人数不能多于候选人数！[开始]"); }
 inline QString randomRefused() { return QStringLiteral("抽取的人数不能多于候选人数！[随即函数]"); }

@@ -15,15 +15,18 @@ bool sameRound(const DrawRound &a, const DrawRound &b)
 } // namespace
 
 Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
-                  const QList<DrawRound> &recorded)
+                  const QList<DrawRound> &recorded, const ListChoices &choices)
 {
     Replay replay;
     SeededRandomiser randomiser(seed);
     DrawSession session(randomiser);
-    replay.init = session.initialise(listPath, seed, plan);
+    // The record's answers, never the organiser's: nothing is asked.
+    replay.init = session.initialise(listPath, seed, plan, choices);
     replay.list = session.listFacts();
-    if (replay.init.kind != InitResult::Kind::Ready)
+    if (replay.init.kind != InitResult::Kind::Ready) {
+        replay.list.sha256 = replay.init.listSha256; // the list read, for the fingerprint it is told by
         return replay;
+    }
     for (int i = 0; i < recorded.size(); ++i) {
         // Each round as the organiser asked for it. A last group came from a
         // start once too few were left, or from a prize that needed more than

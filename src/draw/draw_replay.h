@@ -15,7 +15,9 @@ struct Replay
     QString log; // the results log drawn again
 };
 
+// `choices` are the record's answers about the list's heading and blank
+// lines; a record that states none draws from every line.
 Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
-                  const QList<DrawRound> &recorded);
+                  const QList<DrawRound> &recorded, const ListChoices &choices = ListChoices::everyLine());
 
 } // namespace taviro

@@ -21,7 +21,29 @@ DrawSession::DrawSession(DrawRandomiser &randomiser)
     : m_randomiser(randomiser)
 {}
 
-InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan)
+namespace {
+
+// Drops the lines left out from `lines`; gives the line numbers of those kept.
+QVector<int> keepTakingPart(QStringList &lines, const QList<LeftOutLine> &leftOut)
+{
+    QStringList kept;
+    QVector<int> numbers;
+    for (int i = 0, next = 0; i < lines.size(); ++i) {
+        if (next < leftOut.size() && leftOut.at(next).line == i + 1) {
+            ++next;
+            continue;
+        }
+        kept.append(std::move(lines[i]));
+        numbers.append(i + 1);
+    }
+    lines = std::move(kept);
+    return numbers;
+}
+
+} // namespace
+
+InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan,
+                                   const std::optional<ListChoices> &choices)
 {
     InitResult result;
     if (isInitialised()) {
@@ -31,6 +53,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
 
     CandidateFile file = readCandidateFile(candidateFilePath);
     result.count = file.count;
+    result.listSha256 = file.sha256;
     using Status = CandidateFile::Status;
     const bool counted =
         file.status == Status::Ok || file.status == Status::TooLarge || file.status == Status::Undecodable;
@@ -56,7 +79,30 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         result.kind = InitResult::Kind::BadWorkbook;
         result.message = msg::badWorkbook(QFileInfo(candidateFilePath).fileName(), file.error == QLatin1String("xls"));
     } else {
-        const int n = file.count;
+        // The questions are asked of the bytes read here, and the answers
+        // checked against them, so that the lines left out are those of the
+        // bytes the record names, even when the list changed in between.
+        result.questions = listQuestions(file.lines, file.tabular);
+        const ListChoices chosen = choices.value_or(ListChoices());
+        if (!choices && result.questions.any()) {
+            result.kind = InitResult::Kind::Questions;
+            return result;
+        }
+        if (chosen.stated && !chosen.fit(result.questions)) {
+            result.kind = InitResult::Kind::ChoicesDoNotFit;
+            result.message = msg::listChangedWhileAsking(QFileInfo(candidateFilePath).fileName());
+            return result;
+        }
+        const QList<LeftOutLine> leftOut = leftOutLines(result.questions, chosen);
+        QVector<int> lineNumbers = keepTakingPart(file.lines, leftOut);
+        const int n = int(file.lines.size());
+        result.count = n;
+        if (n < kMinCandidates || n > kMaxCandidates) {
+            const bool few = n < kMinCandidates;
+            result.kind = few ? InitResult::Kind::TooFew : InitResult::Kind::TooMany;
+            result.message = few ? msg::tooFew() : msg::tooMany();
+            return result;
+        }
         m_randomiser.useSeed(seed);
         QVector<int> order = m_randomiser.genRndArray(n, n);
         if (order.size() != n) { // the generator refused: nothing changes
@@ -65,7 +111,10 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
             return result;
         }
         m_candidates = std::move(file.lines);
-        m_list = {QFileInfo(candidateFilePath).fileName(), file.size, file.sha256, file.encoding, n};
+        m_lineNumbers = std::move(lineNumbers);
+        m_leftOut = leftOut;
+        m_heading = chosen.heading == ListChoices::Heading::LeftOut ? result.questions.heading : QStringList();
+        m_list = {QFileInfo(candidateFilePath).fileName(), file.size, file.sha256, file.encoding, n, chosen};
         m_seed = seed;
         m_plan = plan;
         m_rollNames.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw_seed.h"
+#include "left_out_lines.h"
 #include "prize_plan.h"
 #include "results_log.h"
 #include "text_encoding.h"
@@ -12,6 +13,7 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 
 namespace taviro {
 
@@ -37,7 +39,8 @@ struct ListFacts
     qint64 size = 0;
     QByteArray sha256;
     ListEncoding encoding = ListEncoding::Gbk;
-    int count = 0;
+    int count = 0; // the candidates that take part
+    ListChoices choices; // the answers about its heading and blank lines
 };
 
 // One round as the record keeps it: a drawn round (number 1, 2, ...) or the
@@ -71,12 +74,16 @@ struct InitResult
         TooLarge,
         Undecodable,
         BadWorkbook,
-        AlreadyInitialised
+        AlreadyInitialised,
+        Questions, // the list has a heading row or blank lines: ask, then initialise again with the answers
+        ChoicesDoNotFit, // the answers are about other lines than the list has now
     };
     Kind kind = Kind::Missing;
-    int count = 0; // records found (Ready, TooFew, TooMany)
-    QString message; // the box to show; empty for Ready and AlreadyInitialised
+    int count = 0; // records found (TooMany beyond the lines read), or the candidates that take part
+    QString message; // the box to show; empty for Ready, AlreadyInitialised and Questions
     QString label; // Ready: the roll label's new text "共N条数据！"
+    ListQuestions questions; // what the list asks (Questions), or has now (ChoicesDoNotFit)
+    QByteArray listSha256; // of the bytes read, whenever the file could be read
 };
 
 struct StartResult
@@ -118,7 +125,11 @@ public:
 
     // Reads the list and, when it is ready, fixes the draw order from `seed`.
     // With a prize plan each prize's winners are logged under its name.
-    InitResult initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan = {});
+    // Without `choices`, a list with a heading row or blank lines gives
+    // Questions and nothing changes; with them, the lines they leave out take
+    // no part, and answers about other lines than the list has are refused.
+    InitResult initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan = {},
+                          const std::optional<ListChoices> &choices = std::nullopt);
 
     // A start request with the text of the count box.
     StartResult start(const QString &countText);
@@ -147,13 +158,16 @@ public:
     int remainingCount() const { return m_remaining; }
     int perRoundCount() const { return m_perRound; }
     int candidateCount() const { return m_candidates.size(); }
-    const QVector<int> &drawOrder() const { return m_drawOrder; } // [p-1] = line number
+    const QVector<int> &drawOrder() const { return m_drawOrder; } // [p-1] = k, the k-th candidate
     const QVector<bool> &drawnFlags() const { return m_drawn; } // [p-1]
     const QStringList &rollNames() const { return m_rollNames; }
     int rollIndex() const { return m_rollIndex; } // 1-based
     const QStringList &roundPicks() const { return m_roundPicks; }
     int roundNumber() const { return m_log.nextNumber(); }
-    const QStringList &candidates() const { return m_candidates; } // [line-1]
+    const QStringList &candidates() const { return m_candidates; } // [k-1], in the order of the list
+    const QVector<int> &lineNumbers() const { return m_lineNumbers; } // [k-1] = its line in the list
+    const QList<LeftOutLine> &leftOut() const { return m_leftOut; } // the lines that take no part, in order
+    const QStringList &heading() const { return m_heading; } // the heading row's cells; empty without one
 
 private:
     StartResult closeWithLastGroup();
@@ -164,6 +178,9 @@ private:
     DrawRandomiser &m_randomiser;
     RoundState m_state = RoundState::NotInitialised;
     QStringList m_candidates;
+    QVector<int> m_lineNumbers;
+    QList<LeftOutLine> m_leftOut;
+    QStringList m_heading;
     ListFacts m_list;
     DrawSeed m_seed;
     QList<DrawRound> m_rounds;

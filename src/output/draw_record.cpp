@@ -33,6 +33,46 @@ ParsedRecord refused(const QString &why)
     return parsed;
 }
 
+// The answers about the list's heading and blank lines, as fields; none when
+// nothing was asked, so that such a record reads as it did before.
+QStringList choiceFields(const ListChoices &choices)
+{
+    QStringList fields;
+    if (!choices.stated)
+        return fields;
+    if (choices.heading != ListChoices::Heading::NotAsked)
+        fields << QStringLiteral("表头\t")
+                + (choices.heading == ListChoices::Heading::LeftOut ? QStringLiteral("是") : QStringLiteral("否"));
+    QStringList numbers;
+    for (int line : choices.blankLines)
+        numbers.append(QString::number(line));
+    if (!numbers.isEmpty())
+        fields << QStringLiteral("空行\t") + (choices.blanksLeftOut ? QStringLiteral("不参加") : QStringLiteral("参加"))
+                + QLatin1Char('\t') + numbers.join(QLatin1Char(','));
+    return fields;
+}
+
+// A record without either field states no answer: every line takes part.
+bool parseChoices(const QHash<QString, QString> &fields, ListChoices &choices)
+{
+    const bool heading = fields.contains(QStringLiteral("表头")), blanks = fields.contains(QStringLiteral("空行"));
+    choices = heading || blanks ? ListChoices() : ListChoices::everyLine();
+    const QString said = fields.value(QStringLiteral("表头"));
+    if (heading && said != QStringLiteral("是") && said != QStringLiteral("否"))
+        return false;
+    if (heading)
+        choices.heading =
+            said == QStringLiteral("是") ? ListChoices::Heading::LeftOut : ListChoices::Heading::TakesPart;
+    static const QRegularExpression blankField(QStringLiteral("^(不?参加)\\t([1-9]\\d{0,4}(?:,[1-9]\\d{0,4})*)$"));
+    const QRegularExpressionMatch m = blankField.match(fields.value(QStringLiteral("空行")));
+    if (blanks && !m.hasMatch())
+        return false;
+    choices.blanksLeftOut = m.captured(1) == QStringLiteral("不参加");
+    for (const QString &line : m.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        choices.blankLines.append(line.toInt());
+    return true;
+}
+
 } // namespace
 
 QString recordFileName() { return kRecordStem + QStringLiteral(".txt"); }
@@ -51,6 +91,7 @@ QByteArray encodeRecord(const DrawRecord &r)
     field(QStringLiteral("名单SHA-256"), hex(r.list.sha256));
     field(QStringLiteral("名单编码"), encodingName(r.list.encoding));
     field(QStringLiteral("候选人数"), QString::number(r.list.count));
+    lines << choiceFields(r.list.choices);
     field(QStringLiteral("种子类型"),
           r.seed.kind == DrawSeed::Kind::Public ? QStringLiteral("公开") : QStringLiteral("系统"));
     field(QStringLiteral("种子"), r.seed.text());
@@ -132,6 +173,8 @@ ParsedRecord parseRecord(const QByteArray &bytes)
     r.list.size = fields.value("名单字节数").toLongLong();
     r.list.sha256 = QByteArray::fromHex(fields.value("名单SHA-256").toLatin1());
     r.list.count = fields.value("候选人数").toInt();
+    if (!parseChoices(fields, r.list.choices))
+        return refused(QStringLiteral("“表头”或“空行”一项的写法不对"));
     const bool known = encodingNamed(fields.value("名单编码"), r.list.encoding);
     const QString kind = fields.value("种子类型");
     r.seed = kind == QStringLiteral("公开") ? DrawSeed::publicText(fields.value("种子"))

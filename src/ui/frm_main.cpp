@@ -56,6 +56,24 @@ QString namingFolder(const QString &text, const QString &folder)
     return text + QStringLiteral("\n\n名单和摇号结果所在的文件夹：") + QDir::toNativeSeparators(folder);
 }
 
+// The organiser's answers about a heading row and blank lines. A heading is
+// left out unless the organiser says it is none; blank lines take part only
+// when the organiser says so, since a stray empty line drawn as a winner
+// would show nobody.
+ListChoices askAboutList(MessageBoxes &boxes, QWidget *parent, const ListQuestions &questions)
+{
+    ListChoices choices;
+    if (!questions.heading.isEmpty())
+        choices.heading = boxes.askYesNo(parent, msg::headingQuestion(questions.heading), kProductTitle)
+            ? ListChoices::Heading::LeftOut
+            : ListChoices::Heading::TakesPart;
+    choices.blankLines = questions.blankLines;
+    choices.blanksLeftOut = !questions.blankLines.isEmpty()
+        && !boxes.askYesNo(parent, msg::blankLinesQuestion(questions.blankLines), kProductTitle,
+                           MessageBoxes::Default::No);
+    return choices;
+}
+
 } // namespace
 
 QString FrmMain::startCaption() { return QStringLiteral("开始&G"); }
@@ -327,7 +345,10 @@ void FrmMain::cmdInitClick()
         inform(msg::badPlan(plan.fileName, plan.badLine));
         return;
     }
-    const InitResult result = m_session.initialise(list, seed, plan.prizes);
+    InitResult result = m_session.initialise(list, seed, plan.prizes);
+    // The list is read again with the answers; lines changed meanwhile are refused.
+    if (result.kind == InitResult::Kind::Questions)
+        result = m_session.initialise(list, seed, plan.prizes, askAboutList(*m_services.boxes, this, result.questions));
     switch (result.kind) {
     case InitResult::Kind::Ready: {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
@@ -344,6 +365,7 @@ void FrmMain::cmdInitClick()
         break;
     }
     case InitResult::Kind::AlreadyInitialised:
+    case InitResult::Kind::Questions: // answered above
         break;
     case InitResult::Kind::Missing:
         inform(namingFolder(result.message, m_services.namedFolder));
@@ -354,6 +376,7 @@ void FrmMain::cmdInitClick()
     case InitResult::Kind::TooLarge:
     case InitResult::Kind::Undecodable:
     case InitResult::Kind::BadWorkbook:
+    case InitResult::Kind::ChoicesDoNotFit:
         inform(result.message);
         break;
     }

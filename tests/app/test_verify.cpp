@@ -30,11 +30,15 @@ private slots:
     // 12 names and a public seed: rounds of 5 and 4, a refused 9 between them, then the last group of 3.
     void initTestCase()
     {
-        QVERIFY(writeAll(m_saved.filePath("bonus.txt"), numberedLines(12)));
+        // Blank lines 4 and 10 among them, left out.
+        const QByteArray list = numberedLines(12).replace("L3\r\n", "L3\r\n\r\n").replace("L8\r\n", "L8\r\n \r\n");
+        QVERIFY(writeAll(m_saved.filePath("bonus.txt"), list));
         const DrawSeed seed = DrawSeed::publicText("07 23 41");
         SeededRandomiser randomiser;
         DrawSession session(randomiser);
-        QCOMPARE(session.initialise(m_saved.filePath("bonus.txt"), seed).kind, InitResult::Kind::Ready);
+        const ListChoices blanksLeftOut{ListChoices::Heading::NotAsked, {4, 10}, true};
+        QCOMPARE(session.initialise(m_saved.filePath("bonus.txt"), seed, {}, blanksLeftOut).kind,
+                 InitResult::Kind::Ready);
         for (const char *count : {"5", "9", "4", "1"})
             if (session.start(count).kind == StartResult::Kind::Rolling)
                 session.stop(), session.reveal();
@@ -54,6 +58,10 @@ private slots:
         QTest::newRow("one byte of the list") << Edit{"bonus.txt", "L12", "L13", 1, "名单与记录不符"};
         QTest::newRow("the results") << Edit{"摇号结果.txt", "\\[1\\]", "[0]", 1, "结果文件与记录不符"};
         QTest::newRow("cut short") << Edit{"摇号记录.txt", "记录结束\\r\\n$", "", 2, "无法读取摇号记录"};
+        QTest::newRow("blank lines said to take part")
+            << Edit{"摇号记录.txt", "空行\\t不参加", "空行\t参加", 1, "第1轮与记录不符"};
+        QTest::newRow("blank lines elsewhere")
+            << Edit{"摇号记录.txt", "4,10", "4,11", 1, "名单与记录不符：记录中说第1行不像表头，第4、11行是空行，而"};
         QTest::newRow("a round's line lost: its winners join round 1")
             << Edit{"摇号记录.txt", "第2轮[^\\n]*\\n", "", 1, "第1轮与记录不符"};
     }

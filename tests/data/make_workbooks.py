@@ -38,3 +38,21 @@ with open(os.path.join(here, 'staff.xlsx'), 'rb') as whole, open(os.path.join(he
 old = xlwt.Workbook()
 old.add_sheet('Sheet1').write(0, 0, '张三')
 old.save(os.path.join(here, 'old.xlsx'))
+
+# Heading rows: titles that are no common ones over a column of times, an empty row below (XlsxWriter); a first
+# row of numbers and dates that is no heading (openpyxl).
+book = xlsxwriter.Workbook(os.path.join(here, 'dated.xlsx'))
+sheet = book.add_worksheet()
+sheet.write_row(0, 0, ['来宾', '入场时间'])
+time = book.add_format({'num_format': 'h:mm'})
+for row, (name, hour) in enumerate([('张三', 9), ('李四', 10), (None, None), ('王五', 11)], start=1):
+    if name:
+        sheet.write_string(row, 0, name)
+        sheet.write_datetime(row, 1, datetime.datetime(2026, 12, 7, hour, 30), time)
+book.close()
+book = openpyxl.Workbook()
+for number, name in [(1001, '张三'), (1002, '李四')]:
+    book.active.append([number, name, datetime.date(2026, 12, 7)])
+    book.active.cell(book.active.max_row, 1).number_format = '000000'
+    book.active.cell(book.active.max_row, 3).number_format = 'yyyy/m/d'
+book.save(os.path.join(here, 'numbered.xlsx'))

@@ -1,4 +1,5 @@
 // The draw engine: the list's line rules (text, workbook, CSV), rounds, the roll, the generator, fairness, replay.
+#include "draw/candidate_list.h"
 #include "draw/draw_random.h"
 #include "draw/draw_replay.h"
 #include "draw/seeded_randomiser.h"
@@ -63,8 +64,8 @@ private slots:
         QTest::newRow("one line") << File{"A", {}, Kind::TooFew, 1};
         QTest::newRow("only CR LF") << File{"\r\n", {}, Kind::TooFew, 1};
         QTest::newRow("10001 lines") << File{lines10000 + "\rL", {}, Kind::TooMany, 10001};
-        QTest::newRow("counting stops at 10001: 256 GiB")
-            << File{QByteArray(10001, '\r'), {}, Kind::TooMany, 10001, 1LL << 38};
+        QTest::newRow("counting stops at 20001: 256 GiB")
+            << File{QByteArray(kMaxListLines + 1, '\r'), {}, Kind::TooMany, kMaxListLines + 1, 1LL << 38};
         QTest::newRow("3 lines, 65 MiB") << File{"A\r\nB\r\n", {}, Kind::TooLarge, 3, 65 << 20};
         QTest::newRow("folder") << File{"", {}, Kind::Missing, 0, -1};
         QTest::newRow("named pipe") << File{"", {}, Kind::Unreadable, 0, -2};
@@ -112,7 +113,7 @@ private slots:
         QVERIFY(file.hole <= 0 || QFile::resize(path, file.bytes.size() + file.hole));
         ScriptedRandomiser rnd;
         DrawSession s(rnd);
-        const InitResult r = s.initialise(path, kSeed);
+        const InitResult r = s.initialise(path, kSeed, {}, ListChoices::everyLine()); // a heading, blank lines kept
         QCOMPARE(r.kind, file.kind);
         QCOMPARE(r.count, file.count < 0 ? file.lines.size() : file.count);
         QCOMPARE(s.candidates(), file.lines);
@@ -128,6 +129,80 @@ private slots:
         const QString expected = QRegularExpression::escape(messages.value(r.kind)).replace("\\*", "[\\s\\S]+");
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(expected)).match(r.message).hasMatch(),
                  qPrintable(r.message));
+    }
+    // Which first rows of workbooks and CSV files are a heading (text only, a common title or numbers or dates below
+    // it; never a name, a row with a number, a text list's line), and which lines are blank; Initialise asks of them.
+    void questions_data()
+    {
+        QTest::addColumn<QString>("name"); // the list Initialise reads
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("heading");
+        QTest::addColumn<QVector<int>>("blanks");
+        const auto book = [](const char *name) { return readAll(TAVIRO_TEST_DATA "/workbooks/" + QString(name)); };
+        const QString xlsx = "bonus.xlsx", csv = "bonus.csv";
+        QTest::newRow("workbook, titles")
+            << xlsx << book("staff.xlsx") << QStringList{"工号", "姓名", "部门"} << QVector<int>{4};
+        QTest::newRow("workbook, times below")
+            << xlsx << book("dated.xlsx") << QStringList{"来宾", "入场时间"} << QVector<int>{4};
+        QTest::newRow("CSV, titles inside cells")
+            << csv << QByteArray("员工姓名,所在部门\r\n张三,研发部\r\n李四,市场部")
+            << QStringList{"员工姓名", "所在部门"} << QVector<int>{};
+        QTest::newRow("CSV, Latin titles") << csv << QByteArray("NAME,Employee ID,\r\nAnn,A7,\r\nBob,B8,x")
+                                           << QStringList{"NAME", "Employee ID", ""} << QVector<int>{};
+        QTest::newRow("CSV, numbers below, blank lines")
+            << csv << QByteArray("座位,来宾\r\n12,张三\r\n,\r\n 7 ,李四\r\n\r\n31,王五") << QStringList{"座位", "来宾"}
+            << QVector<int>{3, 5};
+        QTest::newRow("workbook, names") << xlsx << book("inline.xlsx") << QStringList{} << QVector<int>{};
+        QTest::newRow("workbook, numbers first") << xlsx << book("numbered.xlsx") << QStringList{} << QVector<int>{};
+        QTest::newRow("CSV, names") << csv << QByteArray("张三\r\n李四\r\n王五") << QStringList{} << QVector<int>{};
+        QTest::newRow("CSV, \"id\" inside a name")
+            << csv << QByteArray("David,研发部\r\nAnn,市场部") << QStringList{} << QVector<int>{};
+        QTest::newRow("CSV, numbers first")
+            << csv << QByteArray("1001,张三\r\n1002,李四") << QStringList{} << QVector<int>{};
+        QTest::newRow("text list, titles, blanks")
+            << "bonus.txt" << QByteArray("姓名\t部门\r\n张三\r\n \t\xE3\x80\x80\r\n李四") << QStringList{}
+            << QVector<int>{3};
+    }
+    void questions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const QString path = m_dir.filePath(name);
+        QVERIFY(writeAll(path, bytes));
+        ScriptedRandomiser rnd;
+        DrawSession s(rnd);
+        const InitResult r = s.initialise(path, kSeed);
+        QTEST(r.questions.heading, "heading");
+        QTEST(r.questions.blankLines, "blanks");
+        QCOMPARE(r.kind, r.questions.any() ? Kind::Questions : Kind::Ready); // asked first: nothing is drawn yet
+        QCOMPARE(s.isInitialised(), !r.questions.any());
+    }
+    // A heading and blank lines left out change nothing else: the draw is that of a list without them (the worked
+    // example); kept, they are candidates like any other. Answers about other lines than the list's are refused.
+    void leftOut()
+    {
+        const QString csv = m_dir.filePath("bonus.csv");
+        QVERIFY(write(numberedLines(10))
+                && writeAll(csv, "姓名\r\n" + numberedLines(10).replace("L3\r\n", "L3\r\n\r\n \r\n")));
+        const auto draw = [](const QString &path, const std::optional<ListChoices> &choices) {
+            SeededRandomiser randomiser;
+            DrawSession s(randomiser);
+            const InitResult r = s.initialise(path, DrawSeed::publicText("07 23 41"), {}, choices);
+            for (const char *count : {"3", "4", "1"})
+                if (s.start(count).kind == SK::Rolling)
+                    s.stop(), s.reveal();
+            return std::make_tuple(r.kind, r.count, s.lineNumbers(), s.heading(), s.log().text());
+        };
+        using Heading = ListChoices::Heading;
+        const auto [kind, count, lines, heading, log] = draw(csv, ListChoices{Heading::LeftOut, {5, 6}, true});
+        QCOMPARE(count, 10);
+        QCOMPARE(lines, (QVector<int>{2, 3, 4, 7, 8, 9, 10, 11, 12, 13}));
+        QCOMPARE(heading, QStringList{"姓名"});
+        QCOMPARE(log, std::get<4>(draw(bonus(), std::nullopt)));
+        const auto kept = draw(csv, ListChoices{Heading::TakesPart, {5, 6}, false}); // no heading then
+        QCOMPARE(std::make_pair(std::get<1>(kept), std::get<3>(kept)), std::make_pair(13, QStringList()));
+        QCOMPARE(std::get<0>(draw(csv, ListChoices{Heading::LeftOut, {5, 7}, true})), Kind::ChoicesDoNotFit);
+        QCOMPARE(std::get<0>(draw(csv, ListChoices{Heading::NotAsked, {5, 6}, true})), Kind::ChoicesDoNotFit);
     }
     void rounds_data()
     {
