@@ -58,7 +58,8 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
 
     if (!QFileInfo(list).isFile())
         return verdict(1, QStringLiteral("找不到名单%1，无法核对。").arg(native(list)));
-    const Replay replay = replayDraw(list, record.seed, record.plan, record.rounds, record.list.choices);
+    const Replay replay =
+        replayDraw(list, record.seed, record.plan, record.rounds, record.list.choices, record.forfeits);
     if (replay.init.kind == InitResult::Kind::ChoicesDoNotFit && replay.list.sha256 == record.list.sha256) {
         const ListChoices &said = record.list.choices;
         const ListQuestions &found = replay.init.questions;
@@ -80,6 +81,14 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
         return verdict(1,
                        QStringLiteral("%1与记录不符：按记录中的名单、种子和人数重新摇号，中奖者是%2，记录中是%3。")
                            .arg(roundName(recorded), names(again), names(recorded.winners)));
+    }
+
+    if (replay.badForfeit >= 0) {
+        const Forfeit &forfeit = record.forfeits.at(replay.badForfeit);
+        return verdict(1,
+                       QStringLiteral("弃奖记录与摇号不符：第%1轮后标记弃奖的[%2]不是当时已抽出且未弃奖的中奖者。")
+                           .arg(forfeit.afterRounds)
+                           .arg(forfeit.entry));
     }
 
     const QByteArray expected =

@@ -12,12 +12,15 @@ struct Replay
     ListFacts list; // the list as read now
     QList<DrawRound> rounds; // as drawn again, up to the first difference
     int firstDifference = -1; // the index in `recorded` of the first round that differs; -1 when none does
+    int badForfeit = -1; // the index in `forfeits` of the first that does not fit the draw; -1 when all do
     QString log; // the results log drawn again
 };
 
 // `choices` are the record's answers about the list's heading and blank
-// lines; a record that states none draws from every line.
+// lines; a record that states none draws from every line. `forfeits` are
+// replayed where they were made, between the rounds.
 Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
-                  const QList<DrawRound> &recorded, const ListChoices &choices = ListChoices::everyLine());
+                  const QList<DrawRound> &recorded, const ListChoices &choices = ListChoices::everyLine(),
+                  const QList<Forfeit> &forfeits = {});
 
 } // namespace taviro

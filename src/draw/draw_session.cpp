@@ -117,6 +117,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         m_list = {QFileInfo(candidateFilePath).fileName(), file.size, file.sha256, file.encoding, n, chosen};
         m_seed = seed;
         m_plan = plan;
+        m_prizeWon = QVector<int>(int(plan.size()), 0);
         m_rollNames.clear();
         for (int line : sampleLineNumbers(n))
             m_rollNames.append(m_candidates.at(line - 1));
@@ -145,6 +146,10 @@ StartResult DrawSession::start(const QString &countText)
     if (m_remaining == 0) {
         result.kind = StartResult::Kind::Exhausted;
         result.message = msg::exhausted();
+        return result;
+    }
+    if (planDone() && !m_beyondPlan) {
+        result.kind = StartResult::Kind::PlanDone;
         return result;
     }
     // The last-group test uses the count of the previous round.
@@ -197,7 +202,9 @@ StartResult DrawSession::start(const QString &countText)
     m_remaining = static_cast<int>(std::count(m_drawn.cbegin(), m_drawn.cend(), false));
     m_perRound = count;
     const int drawnRounds = static_cast<int>(m_rounds.size()); // a last group ends the draw, so all are drawn rounds
-    m_rounds.append({drawnRounds + 1, count, m_log.nextNumber(), {}, QDateTime::currentDateTime(), nextPrize().name});
+    const int prize = nextPrizeIndex();
+    m_rounds.append(
+        {drawnRounds + 1, count, m_log.nextNumber(), {}, QDateTime::currentDateTime(), prizeName(prize), prize});
     m_state = RoundState::Rolling;
     result.kind = StartResult::Kind::Rolling;
     return result;
@@ -207,8 +214,9 @@ StartResult DrawSession::closeWithLastGroup()
 {
     StartResult result;
     result.kind = StartResult::Kind::LastGroup;
-    DrawRound group{0, m_remaining, m_log.nextNumber(), {}, QDateTime::currentDateTime(), nextPrize().name};
-    result.appendedLog += logPrize(group.prize);
+    const int prize = nextPrizeIndex();
+    DrawRound group{0, m_remaining, m_log.nextNumber(), {}, QDateTime::currentDateTime(), prizeName(prize), prize};
+    result.appendedLog += logPrize(prize);
     QString names;
     for (int p = 0; p < m_drawn.size(); ++p) {
         if (m_drawn[p])
@@ -221,7 +229,7 @@ StartResult DrawSession::closeWithLastGroup()
         m_drawn[p] = true;
         --m_remaining;
     }
-    countForPrize(int(group.winners.size()));
+    countForPrize(prize, int(group.winners.size()));
     m_rounds.append(group);
     result.message = msg::lastGroup(names);
     return result;
@@ -242,8 +250,8 @@ RevealResult DrawSession::reveal()
         return result;
     m_randomiser.reshuffle(m_roundPicks);
     m_rounds.last().winners = m_roundPicks;
-    result.appendedLog += logPrize(m_rounds.last().prize);
-    countForPrize(int(m_roundPicks.size()));
+    result.appendedLog += logPrize(m_rounds.last().prizeIndex);
+    countForPrize(m_rounds.last().prizeIndex, int(m_roundPicks.size()));
     for (const QString &name : qAsConst(m_roundPicks))
         result.appendedLog += m_log.append(name);
     result.label = m_roundPicks.value(m_roundPicks.size() - 1);
@@ -253,30 +261,109 @@ RevealResult DrawSession::reveal()
 
 NextPrize DrawSession::nextPrize() const
 {
-    if (m_prize >= m_plan.size())
+    const int index = nextPrizeIndex();
+    if (index >= m_plan.size())
         return {};
-    return {m_plan.at(m_prize).name, m_plan.at(m_prize).count - m_prizeDrawn};
+    return {m_plan.at(index).name, m_plan.at(index).count - m_prizeWon.at(index)};
 }
 
-QString DrawSession::logPrize(const QString &prize)
+// A prize whose winner forfeited needs one more: the next round goes back to
+// it, whichever prize came after it.
+int DrawSession::nextPrizeIndex() const
 {
-    if (prize.isEmpty() || std::exchange(m_prizeLogged, true))
-        return {};
-    return m_log.appendPrize(prize);
+    for (int i = 0; i < m_plan.size(); ++i)
+        if (m_prizeWon.at(i) < m_plan.at(i).count)
+            return i;
+    return int(m_plan.size());
 }
 
-void DrawSession::countForPrize(int winners)
+bool DrawSession::planDone() const { return !m_plan.isEmpty() && nextPrizeIndex() == m_plan.size(); }
+
+QString DrawSession::beyondPlanName() { return QStringLiteral("奖项外"); }
+
+QString DrawSession::prizeName(int index) const
 {
-    if (m_prize >= m_plan.size())
-        return;
-    // A round may draw fewer than the prize still needs (the organiser
-    // changed the count): the next round goes on with the same prize.
-    m_prizeDrawn += winners;
-    if (m_prizeDrawn >= m_plan.at(m_prize).count) {
-        ++m_prize;
-        m_prizeDrawn = 0;
-        m_prizeLogged = false;
+    if (m_plan.isEmpty())
+        return {};
+    return index < m_plan.size() ? m_plan.at(index).name : beyondPlanName();
+}
+
+QString DrawSession::logPrize(int index)
+{
+    if (m_plan.isEmpty() || std::exchange(m_loggedPrize, index) == index)
+        return {};
+    return m_log.appendPrize(prizeName(index));
+}
+
+// A round may draw fewer than the prize still needs (the organiser changed
+// the count): the next round goes on with the same prize.
+void DrawSession::countForPrize(int index, int winners)
+{
+    if (index >= 0 && index < m_prizeWon.size())
+        m_prizeWon[index] += winners;
+}
+
+const DrawRound *DrawSession::roundOf(int entry) const
+{
+    for (const DrawRound &round : m_rounds)
+        if (entry >= round.firstEntry && entry < round.firstEntry + round.winners.size())
+            return &round;
+    return nullptr;
+}
+
+// The entry a forfeit or its taking back is about: its text, its prize and
+// its line; NotAWinner when there is no such entry.
+ForfeitResult DrawSession::entryFacts(int number) const
+{
+    ForfeitResult result;
+    if (const DrawRound *round = roundOf(number)) {
+        result.kind = ForfeitResult::Kind::Done;
+        result.winner = round->winners.at(number - round->firstEntry);
+        result.prize = round->prizeIndex < m_plan.size() ? round->prize : QString();
+        result.line = m_log.lineOf(number);
     }
+    return result;
+}
+
+ForfeitResult DrawSession::forfeit(int number, const QDateTime &at)
+{
+    ForfeitResult result = entryFacts(number);
+    if (result.kind == ForfeitResult::Kind::NotAWinner)
+        return result;
+    if (m_state != RoundState::Ready) {
+        result.kind = ForfeitResult::Kind::Busy;
+    } else if (!m_log.markForfeit(number, true)) {
+        result.kind = ForfeitResult::Kind::AlreadyForfeit;
+    } else {
+        countForPrize(roundOf(number)->prizeIndex, -1);
+        m_forfeits.append({number, at, int(m_rounds.size())});
+    }
+    return result;
+}
+
+bool DrawSession::canTakeBack(int number) const
+{
+    return m_state == RoundState::Ready && !m_forfeits.isEmpty() && m_log.isForfeit(number)
+        && std::any_of(m_forfeits.cbegin(), m_forfeits.cend(),
+                       [&](const Forfeit &f) { return f.entry == number && f.afterRounds == m_rounds.size(); });
+}
+
+ForfeitResult DrawSession::takeBackForfeit(int number)
+{
+    ForfeitResult result = entryFacts(number);
+    if (result.kind == ForfeitResult::Kind::NotAWinner)
+        return result;
+    if (!m_log.isForfeit(number)) {
+        result.kind = ForfeitResult::Kind::AlreadyForfeit;
+    } else if (!canTakeBack(number)) {
+        result.kind = m_state == RoundState::Ready ? ForfeitResult::Kind::TooLate : ForfeitResult::Kind::Busy;
+    } else {
+        m_log.markForfeit(number, false);
+        countForPrize(roundOf(number)->prizeIndex, 1);
+        m_forfeits.erase(
+            std::find_if(m_forfeits.begin(), m_forfeits.end(), [&](const Forfeit &f) { return f.entry == number; }));
+    }
+    return result;
 }
 
 QString DrawSession::rollTick()

@@ -52,7 +52,32 @@ struct DrawRound
     int firstEntry = 1; // the number of its first entry in the log
     QStringList winners;
     QDateTime at; // local time when it was decided
-    QString prize; // the prize it was drawn for; empty without one
+    QString prize; // the prize it was drawn for ("奖项外" beyond the plan); empty without a plan
+    int prizeIndex = -1; // that prize's place in the plan; the plan's size beyond it
+};
+
+// A winner who was not in the hall: the entry stays drawn and logged, marked
+// as forfeited, and with a prize plan the prize needs one winner more.
+struct Forfeit
+{
+    int entry = 0; // the entry's number in the log
+    QDateTime at; // local time when it was marked
+    int afterRounds = 0; // how many rounds had been drawn then
+};
+
+struct ForfeitResult
+{
+    enum class Kind {
+        Done,
+        NotAWinner, // no such entry
+        AlreadyForfeit, // marked already (forfeit), or not marked (take back)
+        TooLate, // take back: a round has started since
+        Busy, // a round is rolling or waiting for its reveal
+    };
+    Kind kind = Kind::NotAWinner;
+    QString winner; // the entry's text
+    QString prize; // the prize it was drawn for; empty without a plan
+    int line = -1; // the entry's line in the log
 };
 
 // The prize the next round draws for, and how many it still needs; none
@@ -95,6 +120,7 @@ struct StartResult
         Refused, // count larger than what is left: show `message`, nothing drawn
         RevealPending, // the stopped round is not revealed yet: nothing happens
         AlreadyRolling, // a roll is running: stop it instead
+        PlanDone, // every prize of the plan is drawn: ask before drawing beyond it
     };
     Kind kind = Kind::Exhausted;
     QString message;
@@ -141,6 +167,20 @@ public:
     // The roll label's next sample name (advances RollIndex).
     QString rollTick();
 
+    // Marks entry `number` as forfeited, or takes a forfeit back; a forfeit
+    // can be taken back until the next start. Only between rounds.
+    ForfeitResult forfeit(int number, const QDateTime &at = QDateTime::currentDateTime());
+    ForfeitResult takeBackForfeit(int number);
+    bool canTakeBack(int number) const;
+    // The entry's text, prize and line (kind Done), or NotAWinner.
+    ForfeitResult entryFacts(int number) const;
+    const QList<Forfeit> &forfeits() const { return m_forfeits; }
+    // Every prize of the plan has its winners (none forfeited); the next
+    // start asks, and drawBeyondPlan() lets the rounds go on under "奖项外".
+    bool planDone() const;
+    void drawBeyondPlan() { m_beyondPlan = true; }
+    static QString beyondPlanName(); // "奖项外"
+
     RoundState roundState() const { return m_state; }
     bool isInitialised() const { return m_state != RoundState::NotInitialised; }
     const ResultsLog &log() const { return m_log; }
@@ -171,9 +211,15 @@ public:
 
 private:
     StartResult closeWithLastGroup();
-    // Logs the prize's heading before its first winners, then counts them.
-    QString logPrize(const QString &prize);
-    void countForPrize(int winners);
+    // The prize the next round is drawn for: the plan's first that still
+    // needs winners, or beyond the plan.
+    int nextPrizeIndex() const;
+    QString prizeName(int index) const;
+    // Logs a prize's heading when its winners follow another prize's (or
+    // none), then counts them for it.
+    QString logPrize(int index);
+    void countForPrize(int index, int winners);
+    const DrawRound *roundOf(int entry) const;
 
     DrawRandomiser &m_randomiser;
     RoundState m_state = RoundState::NotInitialised;
@@ -185,9 +231,10 @@ private:
     DrawSeed m_seed;
     QList<DrawRound> m_rounds;
     QList<Prize> m_plan;
-    int m_prize = 0; // the plan's current prize
-    int m_prizeDrawn = 0; // its winners so far
-    bool m_prizeLogged = false; // its heading is in the log
+    QVector<int> m_prizeWon; // each prize's winners so far, the forfeited not counted
+    int m_loggedPrize = -1; // the prize whose heading the log shows last
+    bool m_beyondPlan = false; // the organiser chose to draw on after the plan
+    QList<Forfeit> m_forfeits;
     int m_remaining = 0;
     int m_perRound = 0;
     QVector<int> m_drawOrder;

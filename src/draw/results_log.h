@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 namespace taviro {
 
@@ -20,6 +21,16 @@ public:
     // winners; the entries' numbers go on across prizes.
     QString appendPrize(const QString &prize);
 
+    // Marks entry `number` as forfeited (a tab and "（弃奖）" after its text,
+    // where it stands), or takes the mark back. False for no such entry or
+    // when it already is as asked.
+    bool markForfeit(int number, bool forfeited);
+    bool isForfeit(int number) const;
+    // The line of entry `number`, from 0 at the heading: where it stands in a
+    // box that shows the log line by line.
+    int lineOf(int number) const;
+    static const QString &forfeitMark(); // tab, "（弃奖）"
+
     const QString &text() const { return m_text; }
     // The number the next entry will carry (RoundNumber).
     int nextNumber() const { return m_nextNumber; }
@@ -27,6 +38,14 @@ public:
 private:
     QString m_text;
     int m_nextNumber = 1;
+    int m_lines = 1; // the last line, from 0: the heading and its line end make two
+    struct Entry
+    {
+        int line;
+        qsizetype end; // where its text ends in m_text
+        bool forfeited;
+    };
+    QVector<Entry> m_entries; // [number - 1]
 };
 
 } // namespace taviro

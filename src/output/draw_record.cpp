@@ -99,6 +99,7 @@ QByteArray encodeRecord(const DrawRecord &r)
     field(QStringLiteral("随机数生成器"), r.generator);
     for (const Prize &prize : r.plan)
         field(QStringLiteral("奖项"), prize.name + QLatin1Char('\t') + QString::number(prize.count));
+    auto forfeit = r.forfeits.cbegin();
     for (const DrawRound &round : r.rounds) {
         const QString time = QLocale::c().toString(round.at, kTimeFormat);
         const QString prize = round.prize.isEmpty() ? QString() : QLatin1Char('\t') + round.prize;
@@ -108,6 +109,11 @@ QByteArray encodeRecord(const DrawRecord &r)
             lines << QStringLiteral("最后一组\t%1人\t%2").arg(round.count).arg(time) + prize;
         for (int i = 0; i < round.winners.size(); ++i)
             lines << QStringLiteral("[%1]:\t").arg(round.firstEntry + i) + round.winners.at(i);
+        // The forfeits made before the next round, where they were made.
+        for (const int drawn = int(&round - r.rounds.cbegin()) + 1;
+             forfeit != r.forfeits.cend() && forfeit->afterRounds <= drawn; ++forfeit)
+            lines << QStringLiteral("弃奖\t[%1]\t").arg(forfeit->entry)
+                    + QLocale::c().toString(forfeit->at, kTimeFormat);
     }
     field(QStringLiteral("结果文件"), r.resultsFile);
     field(QStringLiteral("结果SHA-256"), hex(r.resultsSha256));
@@ -128,6 +134,7 @@ ParsedRecord parseRecord(const QByteArray &bytes)
     static const QRegularExpression roundLine(QStringLiteral("^第(\\d+)轮\\t抽取(\\d+)人\\t([^\\t]+)(?:\\t(.+))?$"));
     static const QRegularExpression groupLine(QStringLiteral("^最后一组\\t(\\d+)人\\t([^\\t]+)(?:\\t(.+))?$"));
     static const QRegularExpression entryLine(QStringLiteral("^\\[(\\d+)\\]:\\t(.*)$"));
+    static const QRegularExpression forfeitLine(QStringLiteral("^弃奖\\t\\[(\\d+)\\]\\t([^\\t]+)$"));
     ParsedRecord parsed;
     DrawRecord &r = parsed.record;
     QHash<QString, QString> fields;
@@ -152,6 +159,12 @@ ParsedRecord parseRecord(const QByteArray &bytes)
                 return refused(where + QStringLiteral("的中奖序号不对"));
             r.rounds.last().winners.append(m.captured(2));
             ++nextEntry;
+        } else if ((m = forfeitLine.match(line)).hasMatch()) {
+            const Forfeit forfeit{m.captured(1).toInt(), QLocale::c().toDateTime(m.captured(2), kTimeFormat),
+                                  int(r.rounds.size())};
+            if (!forfeit.at.isValid() || forfeit.entry < 1 || forfeit.entry >= nextEntry)
+                return refused(where + QStringLiteral("的弃奖写法不对"));
+            r.forfeits.append(forfeit);
         } else if (line.startsWith(QStringLiteral("奖项\t"))) {
             Prize prize;
             if (!parsePrizeLine(line.mid(3).replace(QLatin1Char('\t'), QLatin1Char(' ')), prize))

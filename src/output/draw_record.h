@@ -22,6 +22,7 @@ struct DrawRecord
     QString generator;
     QList<Prize> plan; // the prize plan the draw followed; empty without one
     QList<DrawRound> rounds;
+    QList<Forfeit> forfeits; // in the order they were made, each after the rounds it names
     QString resultsFile; // the results file it belongs to
     QByteArray resultsSha256; // of that file's bytes
 };

@@ -27,7 +27,8 @@ class TestVerify : public QObject
     QTemporaryDir m_saved; // bonus.txt, 摇号结果.txt and 摇号记录.txt of one draw
 
 private slots:
-    // 12 names and a public seed: rounds of 5 and 4, a refused 9 between them, then the last group of 3.
+    // 12 names and a public seed: rounds of 5 and 4, a refused 9 between them, then the last group of 3; the winner
+    // [2] forfeited after the first round.
     void initTestCase()
     {
         // Blank lines 4 and 10 among them, left out.
@@ -39,11 +40,13 @@ private slots:
         const ListChoices blanksLeftOut{ListChoices::Heading::NotAsked, {4, 10}, true};
         QCOMPARE(session.initialise(m_saved.filePath("bonus.txt"), seed, {}, blanksLeftOut).kind,
                  InitResult::Kind::Ready);
-        for (const char *count : {"5", "9", "4", "1"})
+        for (const char *count : {"5", "9", "4", "1"}) {
             if (session.start(count).kind == StartResult::Kind::Rolling)
                 session.stop(), session.reveal();
-        const DrawRecord record{
-            "Taviro test", session.listFacts(), seed, {}, generatorName(), {}, session.rounds(), {}, {}};
+            session.forfeit(2);
+        }
+        const DrawRecord record{"Taviro test",    session.listFacts(), seed, {}, generatorName(), {},
+                                session.rounds(), session.forfeits()};
         QVERIFY(DrawFiles(m_saved.path()).save(session.log().text(), ListEncoding::Gbk, &record).ok);
     }
     void edits_data()
@@ -57,6 +60,8 @@ private slots:
         QTest::newRow("the seed") << Edit{"摇号记录.txt", "种子\\t07 23 41", "种子\t07 23 40", 1, "种子与记录不符"};
         QTest::newRow("one byte of the list") << Edit{"bonus.txt", "L12", "L13", 1, "名单与记录不符"};
         QTest::newRow("the results") << Edit{"摇号结果.txt", "\\[1\\]", "[0]", 1, "结果文件与记录不符"};
+        QTest::newRow("a forfeit twice") << Edit{"摇号记录.txt", "(弃奖[^\n]*\n)", "\\1\\1", 1, "弃奖记录与摇号不符"};
+        QTest::newRow("a forfeit lost") << Edit{"摇号记录.txt", "弃奖[^\n]*\n", "", 1, "结果文件与记录不符"};
         QTest::newRow("cut short") << Edit{"摇号记录.txt", "记录结束\\r\\n$", "", 2, "无法读取摇号记录"};
         QTest::newRow("blank lines said to take part")
             << Edit{"摇号记录.txt", "空行\\t不参加", "空行\t参加", 1, "第1轮与记录不符"};

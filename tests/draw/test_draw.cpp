@@ -332,6 +332,52 @@ private slots:
         edited[0].count = 3;
         QCOMPARE(replayDraw(bonus(), seed, plan, edited).firstDifference, 0);
     }
+    // 弃奖 in the middle of a plan: the entry stays, marked, and its prize needs one more, drawn next under its heading
+    // again; taken back until the next start only. The plan's end asks before a round beyond it, under 奖项外. The
+    // replay takes the forfeits where they were made and refuses one that does not fit.
+    void forfeitsAndThePlansEnd()
+    {
+        QVERIFY(write(numberedLines(10)));
+        const DrawSeed seed = DrawSeed::publicText("07 23 41");
+        const QList<Prize> plan{{"三等奖", 2}, {"二等奖", 2}, {"一等奖", 1}};
+        SeededRandomiser randomiser(DrawSeed::system());
+        DrawSession s(randomiser);
+        QCOMPARE(s.initialise(bonus(), seed, plan).kind, Kind::Ready);
+        const auto round = [&s] {
+            if (s.start("1").kind == SK::Rolling)
+                s.stop(), s.reveal();
+        };
+        round(), round(), round(); // 三等奖 [1] [2], 二等奖 [3]
+        QCOMPARE(s.forfeit(9).kind, ForfeitResult::Kind::NotAWinner);
+        QCOMPARE(s.forfeit(1).kind, ForfeitResult::Kind::Done);
+        QCOMPARE(s.forfeit(1).kind, ForfeitResult::Kind::AlreadyForfeit);
+        QCOMPARE(s.nextPrize().name, "三等奖");
+        QCOMPARE(s.takeBackForfeit(1).kind, ForfeitResult::Kind::Done);
+        QCOMPARE(s.nextPrize().name, "二等奖");
+        QCOMPARE(s.forfeit(1).kind, ForfeitResult::Kind::Done);
+        round(); // the replacement, [4]
+        QCOMPARE(s.takeBackForfeit(1).kind, ForfeitResult::Kind::TooLate);
+        round(), round(); // 二等奖 [5], 一等奖 [6]
+        QVERIFY(s.planDone());
+        QCOMPARE(s.start("1").kind, SK::PlanDone);
+        s.drawBeyondPlan();
+        round(); // [7]
+        static const QRegularExpression shape(
+            R"(^摇号结果\r\n\r\n三等奖\r\n\[1\]:\tL\d+\t（弃奖）\r\n\[2\]:\tL\d+\r\n二等奖)"
+            R"(\r\n\[3\]:\tL\d+\r\n三等奖\r\n\[4\]:\tL\d+\r\n二等奖\r\n\[5\]:\tL\d+\r\n一等奖)"
+            R"(\r\n\[6\]:\tL\d+\r\n奖项外\r\n\[7\]:\tL\d+$)");
+        QVERIFY2(shape.match(s.log().text()).hasMatch(), qPrintable(s.log().text()));
+        QCOMPARE(s.rounds().last().prize, "奖项外");
+        const Replay same = replayDraw(bonus(), seed, plan, s.rounds(), ListChoices::everyLine(), s.forfeits());
+        QCOMPARE(same.firstDifference, -1);
+        QCOMPARE(same.badForfeit, -1);
+        QCOMPARE(same.log, s.log().text());
+        QList<Forfeit> moved = s.forfeits();
+        moved[0].afterRounds = 4; // after the replacement: the replacement's round then differs
+        QCOMPARE(replayDraw(bonus(), seed, plan, s.rounds(), ListChoices::everyLine(), moved).firstDifference, 3);
+        moved[0] = {5, {}, 4}; // a winner not yet drawn then
+        QCOMPARE(replayDraw(bonus(), seed, plan, s.rounds(), ListChoices::everyLine(), moved).badForfeit, 0);
+    }
     // Whole sessions with the seeded generator, one seed each: a round's winners in the order revealed are equally
     // likely; a 10000-line draw order keeps about 4 lines in place (either way) or by their neighbour (Poisson).
     void fairness()
