@@ -29,6 +29,8 @@
 #include <QContextMenuEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -193,6 +195,7 @@ DrawRecord FrmMain::record() const
     drawn.generator = generatorName();
     drawn.plan = m_session.plan();
     drawn.rounds = m_session.rounds();
+    drawn.forfeits = m_session.forfeits();
     return drawn;
 }
 
@@ -212,8 +215,9 @@ void FrmMain::showProof()
     } else {
         const DrawSeed &seed = m_session.seed();
         const NextPrize prize = m_session.nextPrize();
-        caption = (prize.count > 0 ? QStringLiteral("%1 还需%2名  ").arg(prize.name, QString::number(prize.count))
-                                   : QString())
+        const QString planDone = m_session.planDone() ? QStringLiteral("奖项已全部抽完  ") : QString();
+        caption =
+            (prize.count > 0 ? QStringLiteral("%1 还需%2名  ").arg(prize.name, QString::number(prize.count)) : planDone)
             + QStringLiteral("指纹 ") + listFingerprint(m_session.listFacts().sha256)
             + (seed.kind == DrawSeed::Kind::Public ? QStringLiteral("  公开种子 ") : QStringLiteral("  种子 "))
             + seed.shown();
@@ -436,7 +440,83 @@ void FrmMain::startRound()
     case StartResult::Kind::AlreadyRolling:
         stopRound();
         break;
+    case StartResult::Kind::PlanDone:
+        if (m_services.boxes->askYesNo(this,
+                                       QStringLiteral("奖项已全部抽完。要在奖项之外继续抽奖吗？\n"
+                                                      "继续抽出的中奖者列在“%1”下面。")
+                                           .arg(DrawSession::beyondPlanName()),
+                                       kProductTitle, MessageBoxes::Default::No)) {
+            m_session.drawBeyondPlan();
+            startRound();
+        }
+        break;
     }
+}
+
+// The winner's entry on a line of the results box: its number, or 0 for a
+// heading or a blank line.
+int FrmMain::entryOnLine(int line) const
+{
+    static const QRegularExpression entry(QStringLiteral("^\\[(\\d+)\\]:\t"));
+    const QRegularExpressionMatch m = entry.match(m_txtResults->document()->findBlockByNumber(line).text());
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+// 弃奖 (不在场视为弃奖，现场补抽): the winner stays drawn and is never drawn
+// again; the entry is marked where it stands and, with a prize plan, its
+// prize needs one more, drawn by the next start under its heading.
+void FrmMain::forfeitEntry(int number)
+{
+    const ForfeitResult facts = m_session.entryFacts(number);
+    if (facts.kind == ForfeitResult::Kind::NotAWinner || m_session.log().isForfeit(number))
+        return;
+    const QString question =
+        QStringLiteral("[%1] %2 不在场，确定弃奖吗？\n弃奖后此人不会再被抽中").arg(number).arg(oneLine(facts.winner))
+        + (facts.prize.isEmpty() ? QStringLiteral("。")
+                                 : QStringLiteral("，下一次开始将为“%1”补抽1名。").arg(facts.prize));
+    if (!m_services.boxes->askYesNo(this, question, QStringLiteral("弃奖"), MessageBoxes::Default::No))
+        return;
+    showForfeit(m_session.forfeit(number));
+}
+
+void FrmMain::takeBackForfeit(int number) { showForfeit(m_session.takeBackForfeit(number)); }
+
+void FrmMain::showForfeit(const ForfeitResult &result)
+{
+    if (result.kind == ForfeitResult::Kind::Busy) {
+        inform(QStringLiteral("请等本轮摇号结束后再标记弃奖。"));
+        return;
+    }
+    if (result.kind != ForfeitResult::Kind::Done)
+        return;
+    // Only the entry's own line changes, in place.
+    QTextCursor line(m_txtResults->document()->findBlockByNumber(result.line));
+    line.movePosition(QTextCursor::EndOfBlock);
+    const QString mark = toDisplayText(ResultsLog::forfeitMark());
+    if (m_session.log().isForfeit(entryOnLine(result.line)))
+        line.insertText(mark);
+    else
+        line.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, int(mark.size())), line.removeSelectedText();
+    const DrawRecord drawn = record();
+    const QString unsafe = m_recovery.keep(m_session.log().text(), m_session.listEncoding(), &drawn);
+    showNextPrize();
+    showFactsToAudience();
+    informIfAny(unsafe);
+}
+
+// The results box's own menu, with 弃奖 for the winner on the line clicked.
+void FrmMain::showResultsMenu(const QPoint &at)
+{
+    const int number = entryOnLine(m_txtResults->cursorForPosition(at).blockNumber());
+    std::unique_ptr<QMenu> menu(m_txtResults->createStandardContextMenu(at));
+    if (number > 0 && m_session.isInitialised()) {
+        menu->addSeparator();
+        if (!m_session.log().isForfeit(number))
+            menu->addAction(QStringLiteral("弃奖（不在场）"), this, [this, number] { forfeitEntry(number); });
+        else if (m_session.canTakeBack(number))
+            menu->addAction(QStringLiteral("撤销弃奖"), this, [this, number] { takeBackForfeit(number); });
+    }
+    menu->exec(m_txtResults->viewport()->mapToGlobal(at));
 }
 
 void FrmMain::stopRound()
@@ -597,6 +677,10 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_lblRoll && (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange))
         showLookToAudience();
+    if (event->type() == QEvent::ContextMenu && watched == m_txtResults->viewport()) {
+        showResultsMenu(static_cast<QContextMenuEvent *>(event)->pos());
+        return true;
+    }
     if (event->type() == QEvent::KeyRelease)
         noteRelease(*static_cast<QKeyEvent *>(event));
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
@@ -620,6 +704,13 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *event)
     if (modifiers == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
         if (event->type() == QEvent::KeyPress && !inView)
             clickAccessKeyOwner(key->key());
+        event->accept();
+        return true;
+    }
+    // Delete on a winner's line in the results box forfeits that winner.
+    if (key->key() == Qt::Key_Delete && !modifiers && target == m_txtResults) {
+        if (event->type() == QEvent::KeyPress && !isRepeat(*key))
+            forfeitEntry(entryOnLine(m_txtResults->textCursor().blockNumber()));
         event->accept();
         return true;
     }

@@ -87,6 +87,11 @@ private:
     void cmdPrintClick();
 
     void askPublicSeed();
+    int entryOnLine(int line) const;
+    void forfeitEntry(int number);
+    void takeBackForfeit(int number);
+    void showForfeit(const ForfeitResult &result);
+    void showResultsMenu(const QPoint &at);
     void toggleAudienceView();
     void setRollText(const QString &text);
     void showRoundToAudience();

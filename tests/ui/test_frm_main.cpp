@@ -24,11 +24,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
 #include <QWindow>
@@ -529,6 +531,51 @@ private slots:
 
     // Initialise tells of a folder refusing Save's file and goes on. The copy, named for the local time, holds
     // Save's bytes before new entries or a box show; a refusal is told; a Save removes even a copy behind the log.
+    // 弃奖 by Delete and through the results box's menu: the question names the winner, 否 its default; the line is
+    // marked in the box and the recovery copy, the prize asks for one more and the next round draws it under its
+    // heading; taken back before that. A start after the plan asks first (否 by default), then draws under 奖项外.
+    void forfeitAndThePlansEnd()
+    {
+        QVERIFY(writeAll(f->folder.filePath("奖项.txt"), "三等奖 2\r\n一等奖 1\r\n"));
+        f->initialise(numberedNames(6));
+        round(2); // [1] 候选人02, [2] 候选人01 under 三等奖, on lines 3 and 4
+        const auto onLine = [this](int line) { return results()->document()->findBlockByNumber(line); };
+        results()->setTextCursor(QTextCursor(onLine(3)));
+        f->boxes.replies = {true};
+        QTest::keyClick(results(), Qt::Key_Delete);
+        QCOMPARE(f->boxes.shown.last(),
+                 "[1] 候选人02 不在场，确定弃奖吗？\n弃奖后此人不会再被抽中，下一次开始将为“三等奖”补抽1名。");
+        QCOMPARE(f->boxes.defaults.last(), MessageBoxes::Default::No);
+        QCOMPARE(onLine(3).text(), "[1]:\t候选人02\t（弃奖）");
+        QCOMPARE(num()->text(), "1");
+        QVERIFY(readAll(f->folder.filePath(copies().value(0))).contains(encodeLegacyText("候选人02\t（弃奖）\r\n")));
+        QTimer::singleShot(0, this, [] { // the menu on the marked line offers to take it back
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu && menu->actions().last()->text() == "撤销弃奖");
+            menu->actions().last()->trigger();
+            menu->close();
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, results()->cursorRect(QTextCursor(onLine(3))).center());
+        QApplication::sendEvent(results()->viewport(), &click);
+        QCOMPARE(onLine(3).text(), "[1]:\t候选人02");
+        QCOMPARE(f->session().nextPrize().name, "一等奖");
+        f->window->activateWindow(); // offscreen, a closed menu leaves no window active
+        QVERIFY(QTest::qWaitForWindowActive(f->window.get()));
+        f->boxes.replies = {true};
+        QTest::keyClick(results(), Qt::Key_Delete);
+        round(1); // the replacement, [3], still under 三等奖
+        round(1); // 一等奖
+        QVERIFY(f->control<QGroupBox>("Frame_Oper")->title().startsWith("奖项已全部抽完  指纹 "));
+        start()->click(); // answered 否
+        QCOMPARE(f->boxes.defaults.last(), MessageBoxes::Default::No);
+        QCOMPARE(f->session().roundState(), State::Ready);
+        f->boxes.replies = {true};
+        round(1);
+        QCOMPARE(log().section("\r\n", 2),
+                 "三等奖\r\n[1]:\t候选人02\t（弃奖）\r\n[2]:\t候选人01\r\n[3]:\t候选人03\r\n"
+                 "一等奖\r\n[4]:\t候选人04\r\n奖项外\r\n[5]:\t候选人05");
+    }
+
     void recoveryCopy()
     {
         const QString saved = resultsFilePath(f->folder.path());
