@@ -322,14 +322,23 @@ void FrmMain::askPublicSeed()
     QString text = m_services.publicSeed.text();
     const QString label =
         QStringLiteral("公开种子，例如现场观众报出的数字或公开开奖的号码（留空则使用系统随机种子）：");
-    if (!m_services.boxes->askText(this, label, QStringLiteral("公开种子"), text))
+    if (!m_services.boxes->askText(boxParent(), label, QStringLiteral("公开种子"), text))
         return;
     m_services.publicSeed = DrawSeed::publicText(text);
     showProof();
     showFactsToAudience();
 }
 
-void FrmMain::inform(const QString &text) { m_services.boxes->inform(this, text, kProductTitle); }
+// A message or question shows over the window the operator looks at: the
+// big screen when it covers this window's screen, else this window.
+QWidget *FrmMain::boxParent()
+{
+    if (m_view->isVisible() && m_view->screen() == screen())
+        return m_view.get();
+    return this;
+}
+
+void FrmMain::inform(const QString &text) { m_services.boxes->inform(boxParent(), text, kProductTitle); }
 
 void FrmMain::informIfAny(const QString &text)
 {
@@ -352,7 +361,8 @@ void FrmMain::cmdInitClick()
     InitResult result = m_session.initialise(list, seed, plan.prizes);
     // The list is read again with the answers; lines changed meanwhile are refused.
     if (result.kind == InitResult::Kind::Questions)
-        result = m_session.initialise(list, seed, plan.prizes, askAboutList(*m_services.boxes, this, result.questions));
+        result = m_session.initialise(list, seed, plan.prizes,
+                                      askAboutList(*m_services.boxes, boxParent(), result.questions));
     switch (result.kind) {
     case InitResult::Kind::Ready: {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
@@ -441,7 +451,7 @@ void FrmMain::startRound()
         stopRound();
         break;
     case StartResult::Kind::PlanDone:
-        if (m_services.boxes->askYesNo(this,
+        if (m_services.boxes->askYesNo(boxParent(),
                                        QStringLiteral("奖项已全部抽完。要在奖项之外继续抽奖吗？\n"
                                                       "继续抽出的中奖者列在“%1”下面。")
                                            .arg(DrawSession::beyondPlanName()),
@@ -474,7 +484,7 @@ void FrmMain::forfeitEntry(int number)
         QStringLiteral("[%1] %2 不在场，确定弃奖吗？\n弃奖后此人不会再被抽中").arg(number).arg(oneLine(facts.winner))
         + (facts.prize.isEmpty() ? QStringLiteral("。")
                                  : QStringLiteral("，下一次开始将为“%1”补抽1名。").arg(facts.prize));
-    if (!m_services.boxes->askYesNo(this, question, QStringLiteral("弃奖"), MessageBoxes::Default::No))
+    if (!m_services.boxes->askYesNo(boxParent(), question, QStringLiteral("弃奖"), MessageBoxes::Default::No))
         return;
     showForfeit(m_session.forfeit(number));
 }
@@ -614,8 +624,8 @@ void FrmMain::setStartEnabled(bool enabled)
 
 void FrmMain::closeEvent(QCloseEvent *event)
 {
-    if (!m_services.boxes->askYesNo(this, QStringLiteral("确定要关闭摇号软件吗?"), QStringLiteral("退出"))
-        || !m_services.boxes->askYesNo(this, QStringLiteral("请再次确认关闭吗?"), QStringLiteral("确认退出"))) {
+    if (!m_services.boxes->askYesNo(boxParent(), QStringLiteral("确定要关闭摇号软件吗?"), QStringLiteral("退出"))
+        || !m_services.boxes->askYesNo(boxParent(), QStringLiteral("请再次确认关闭吗?"), QStringLiteral("确认退出"))) {
         event->ignore();
         return;
     }

@@ -101,6 +101,7 @@ private:
     void showNextPrize();
     DrawRecord record() const;
     SaveOutcome saveDraw();
+    QWidget *boxParent();
     void inform(const QString &text);
     void informIfAny(const QString &text);
     void appendToResults(const QString &appendedLog);
