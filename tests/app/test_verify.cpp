@@ -46,7 +46,7 @@ private slots:
             session.forfeit(2);
         }
         const DrawRecord record{"Taviro test",    session.listFacts(), seed, {}, generatorName(), {},
-                                session.rounds(), session.forfeits()};
+                                session.rounds(), session.forfeits(),  {},   {}};
         QVERIFY(DrawFiles(m_saved.path()).save(session.log().text(), ListEncoding::Gbk, &record).ok);
     }
     void edits_data()
