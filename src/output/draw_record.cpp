@@ -100,7 +100,9 @@ QByteArray encodeRecord(const DrawRecord &r)
     for (const Prize &prize : r.plan)
         field(QStringLiteral("奖项"), prize.name + QLatin1Char('\t') + QString::number(prize.count));
     auto forfeit = r.forfeits.cbegin();
+    int drawn = 0;
     for (const DrawRound &round : r.rounds) {
+        ++drawn;
         const QString time = QLocale::c().toString(round.at, kTimeFormat);
         const QString prize = round.prize.isEmpty() ? QString() : QLatin1Char('\t') + round.prize;
         if (round.number > 0)
@@ -110,8 +112,7 @@ QByteArray encodeRecord(const DrawRecord &r)
         for (int i = 0; i < round.winners.size(); ++i)
             lines << QStringLiteral("[%1]:\t").arg(round.firstEntry + i) + round.winners.at(i);
         // The forfeits made before the next round, where they were made.
-        for (const int drawn = int(&round - r.rounds.cbegin()) + 1;
-             forfeit != r.forfeits.cend() && forfeit->afterRounds <= drawn; ++forfeit)
+        for (; forfeit != r.forfeits.cend() && forfeit->afterRounds <= drawn; ++forfeit)
             lines << QStringLiteral("弃奖\t[%1]\t").arg(forfeit->entry)
                     + QLocale::c().toString(forfeit->at, kTimeFormat);
     }

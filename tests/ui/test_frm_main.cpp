@@ -555,7 +555,8 @@ private slots:
             menu->actions().last()->trigger();
             menu->close();
         });
-        QContextMenuEvent click(QContextMenuEvent::Mouse, results()->cursorRect(QTextCursor(onLine(3))).center());
+        const QPoint at = results()->cursorRect(QTextCursor(onLine(3))).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, results()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(results()->viewport(), &click);
         QCOMPARE(onLine(3).text(), "[1]:\t候选人02");
         QCOMPARE(f->session().nextPrize().name, "一等奖");
