@@ -108,6 +108,11 @@ QVector<WinnerPage> layOutWinners(const QStringList &texts, TextWidths &widths, 
     measured.reserve(texts.size());
     for (const QString &text : texts) {
         Measured m;
+        if (!text.contains(QLatin1Char('\t'))) { // a name: one cell, measured once
+            m.joined = m.cell = widths.width(text);
+            measured.append(m);
+            continue;
+        }
         m.joined = widths.width(cardLines(text, false).first());
         const QStringList cells = text.split(QLatin1Char('\t'));
         m.cells = int(cells.size());
