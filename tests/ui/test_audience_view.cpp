@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTemporaryFile>
 
 using namespace taviro;
 
@@ -177,15 +178,18 @@ private slots:
 int main(int argc, char *argv[])
 {
     const bool oneScreen = argc > 1 && qstrcmp(argv[1], "one-screen") == 0;
-    QTemporaryDir folder;
-    const QString screens = folder.filePath("screens.json");
+    // Relative to the current folder: the platform's options are apart by colons, so a path may not hold a
+    // drive's (C:\ under Wine).
+    QTemporaryFile screens("audience-screens-XXXXXX.json");
     const QByteArray projector = R"({"name":"projector","x":1280,"y":0,"width":1920,"height":1080,"logicalDpi":96})";
     const QByteArray laptop = R"({"name":"laptop","x":0,"y":0,"width":1280,"height":800,"logicalDpi":96},)";
     QByteArray one = projector;
-    if (!writeAll(screens, R"({"screens":[)" + (oneScreen ? one.replace("1280", "0") : laptop + projector) + "]}"))
+    if (!screens.open()
+        || !screens.write(R"({"screens":[)" + (oneScreen ? one.replace("1280", "0") : laptop + projector) + "]}")
+        || !screens.flush())
         return 1;
-    std::vector<QByteArray> args{argv[0], "-platform",
-                                 "offscreen:configfile=" + QDir::toNativeSeparators(screens).toLocal8Bit()};
+    const QString relative = QDir::current().relativeFilePath(screens.fileName());
+    std::vector<QByteArray> args{argv[0], "-platform", "offscreen:configfile=" + relative.toLocal8Bit()};
     for (int i = oneScreen ? 2 : 1; i < argc; ++i)
         args.emplace_back(argv[i]);
     std::vector<char *> pointers;
