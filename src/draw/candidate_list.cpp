@@ -1,5 +1,6 @@
 #include "candidate_list.h"
 #include "csv_records.h"
+#include "draw_messages.h"
 #include "legacy_text.h"
 #include "workbook.h"
 
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #if defined(Q_OS_UNIX)
@@ -22,6 +22,9 @@
 namespace taviro {
 
 namespace {
+
+// A read that failed midway: the system's words for it are English.
+QString readFailed() { return QStringLiteral("读取时出错"); }
 
 // Where the next line end (CR or LF) lies in units [from, size); size when none does.
 template <typename Unit>
@@ -218,7 +221,7 @@ bool collect(QIODevice &device, int chunkSize, Collector &collector, Feed &&feed
     while (!collector.full()) {
         const qint64 got = device.read(chunk.data(), chunk.size());
         if (got < 0) {
-            why = device.errorString();
+            why = readFailed();
             return false;
         }
         if (got == 0)
@@ -324,7 +327,7 @@ bool openRegularFile(const QString &path, QFile &file, QString &why)
 #if defined(Q_OS_UNIX)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = msg::fileProblem(path, errno);
         return false;
     }
     struct stat info;
@@ -335,7 +338,7 @@ bool openRegularFile(const QString &path, QFile &file, QString &why)
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        why = file.errorString();
+        why = msg::fileProblem(path);
         return false;
     }
     return true;
@@ -346,7 +349,7 @@ bool openRegularFile(const QString &path, QFile &file, QString &why)
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
+        why = msg::fileProblem(path);
         return false;
     }
     return true;
@@ -361,7 +364,7 @@ CandidateFile readCandidates(QIODevice &device, int chunkSize)
     const QByteArray start = device.peek(3);
     const ListEncoding marked = markedEncoding(start, &markLength);
     if (markLength > 0 && device.skip(markLength) != markLength)
-        return unreadable(device.errorString());
+        return unreadable(readFailed());
     Fingerprint print;
     print.add(start.constData(), markLength);
     QString why;
@@ -402,7 +405,7 @@ CandidateFile readWorkbookFile(QFile &file)
     CandidateFile result;
     const QByteArray bytes = file.read(kMaxCandidateBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return unreadable(file.errorString());
+        return unreadable(readFailed());
     result.size = bytes.size();
     result.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
     result.encoding = ListEncoding::Xlsx;

@@ -2,26 +2,46 @@
 
 #include "candidate_list.h"
 
+#include <QFileInfo>
+
+#include <cerrno>
+
 namespace taviro::msg {
 
-QString unreadable(const QString &reason)
+QString unreadable(const QString &fileName, const QString &reason)
 {
-    return QStringLiteral("无法读取bonus.txt（") + reason + QStringLiteral("），请检查该文件后再点击初始化。");
+    return QStringLiteral("无法读取") + fileName + QStringLiteral("（") + reason
+        + QStringLiteral("），请检查该文件后再点击初始化。");
 }
 
-QString tooLarge()
+QString tooLarge(const QString &fileName)
 {
-    return QStringLiteral("bonus.txt太大了（超过") + QString::number(kMaxCandidateBytes / (1024 * 1024))
+    return fileName + QStringLiteral("太大了（超过") + QString::number(kMaxCandidateBytes / (1024 * 1024))
         + QStringLiteral("MB），请检查该文件是否为名单！");
 }
 
-QString undecodable(int line)
+QString undecodable(const QString &fileName, int line, const QString &what)
 {
-    return QStringLiteral("bonus.txt的第") + QString::number(line)
-        + QStringLiteral("行有无法识别的字符，名单中的名字会显示成乱码，所以没有读入。"
-                         "这个文件可能混用了两种编码，或者不是文本文件。\n"
-                         "请检查这一行，然后用记事本打开bonus.txt，点“另存为”，在“编码”中选择“UTF-8”"
-                         "或者“ANSI”（即GBK）保存，再点击初始化。");
+    return fileName + QStringLiteral("的第") + QString::number(line) + QStringLiteral("行有无法识别的字符，") + what
+        + QStringLiteral("会显示成乱码，所以没有读入。这个文件可能混用了两种编码，或者不是文本文件。\n"
+                         "请检查这一行，然后用记事本打开")
+        + fileName + QStringLiteral("，点“另存为”，在“编码”中选择“UTF-8”或者“ANSI”（即GBK）保存，再点击初始化。");
+}
+
+QString fileProblem(const QString &path, int error)
+{
+    const QFileInfo info(path);
+    if (error == ENOENT || !info.exists())
+        return QStringLiteral("文件不存在");
+    if (error == EACCES || error == EPERM)
+        return QStringLiteral("没有权限");
+    if (info.isDir())
+        return QStringLiteral("这是一个文件夹");
+    if (!info.isFile())
+        return QStringLiteral("它不是普通文件");
+    if (!info.isReadable())
+        return QStringLiteral("没有权限");
+    return error ? QStringLiteral("打开时出错，错误号%1").arg(error) : QStringLiteral("读取时出错");
 }
 
 QString badWorkbook(const QString &fileName, bool oldOrLocked)

@@ -14,9 +14,15 @@ inline QString missingFile()
 }
 inline QString tooFew() { return QStringLiteral("记录起码需要两条以上，请检查!"); }
 inline QString tooMany() { return QStringLiteral("记录总数不要超过10000条！"); }
-QString unreadable(const QString &reason);
-QString tooLarge();
-QString undecodable(int line);
+// The file Initialise read, by its name, and why it was refused. `what` is
+// what would show garbled: the list's names, or a plan's prize names.
+QString unreadable(const QString &fileName, const QString &reason);
+QString tooLarge(const QString &fileName);
+QString undecodable(const QString &fileName, int line, const QString &what = QStringLiteral("名单中的名字"));
+// Why the file at `path` could not be opened or read, in words of the
+// messages' own language: the system's (English) words would stand in the
+// middle of a Chinese sentence. `error` is the errno of a failed open, if any.
+QString fileProblem(const QString &path, int error = 0);
 // A workbook that is an old .xls or protected by a password (`oldOrLocked`), or damaged.
 QString badWorkbook(const QString &fileName, bool oldOrLocked);
 // A prize plan whose line `line` is not a prize and its count, or cannot be decoded.

@@ -52,6 +52,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
     }
 
     CandidateFile file = readCandidateFile(candidateFilePath);
+    const QString fileName = QFileInfo(candidateFilePath).fileName(); // the messages name the file read
     result.count = file.count;
     result.listSha256 = file.sha256;
     using Status = CandidateFile::Status;
@@ -62,7 +63,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         result.message = msg::missingFile();
     } else if (file.status == Status::Unreadable) {
         result.kind = InitResult::Kind::Unreadable;
-        result.message = msg::unreadable(file.error);
+        result.message = msg::unreadable(fileName, file.error);
     } else if (file.status == Status::TooMany) {
         result.kind = InitResult::Kind::TooMany;
         result.message = msg::tooMany();
@@ -71,13 +72,13 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         result.message = msg::tooFew();
     } else if (file.status == Status::TooLarge) {
         result.kind = InitResult::Kind::TooLarge;
-        result.message = msg::tooLarge();
+        result.message = msg::tooLarge(fileName);
     } else if (file.status == Status::Undecodable) {
         result.kind = InitResult::Kind::Undecodable;
-        result.message = msg::undecodable(file.badLine);
+        result.message = msg::undecodable(fileName, file.badLine);
     } else if (file.status == Status::BadWorkbook) {
         result.kind = InitResult::Kind::BadWorkbook;
-        result.message = msg::badWorkbook(QFileInfo(candidateFilePath).fileName(), file.error == QLatin1String("xls"));
+        result.message = msg::badWorkbook(fileName, file.error == QLatin1String("xls"));
     } else {
         // The questions are asked of the bytes read here, and the answers
         // checked against them, so that the lines left out are those of the
@@ -90,7 +91,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         }
         if (chosen.stated && !chosen.fit(result.questions)) {
             result.kind = InitResult::Kind::ChoicesDoNotFit;
-            result.message = msg::listChangedWhileAsking(QFileInfo(candidateFilePath).fileName());
+            result.message = msg::listChangedWhileAsking(fileName);
             return result;
         }
         const QList<LeftOutLine> leftOut = leftOutLines(result.questions, chosen);
@@ -114,7 +115,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         m_lineNumbers = std::move(lineNumbers);
         m_leftOut = leftOut;
         m_heading = chosen.heading == ListChoices::Heading::LeftOut ? result.questions.heading : QStringList();
-        m_list = {QFileInfo(candidateFilePath).fileName(), file.size, file.sha256, file.encoding, n, chosen};
+        m_list = {fileName, file.size, file.sha256, file.encoding, n, chosen};
         m_seed = seed;
         m_plan = plan;
         m_prizeWon = QVector<int>(int(plan.size()), 0);
