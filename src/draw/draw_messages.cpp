@@ -60,6 +60,18 @@ QString badPlan(const QString &fileName, int line)
                          "请改正后再点击初始化。");
 }
 
+QString longPlan(const QString &fileName, int prizes, int lines)
+{
+    return fileName
+        + QStringLiteral("太长了：最多写%1个奖项，连同空行最多%2行。请改正后再点击初始化。").arg(prizes).arg(lines);
+}
+
+QString largePlan(const QString &fileName)
+{
+    return fileName + QStringLiteral("太大了（超过") + QString::number(kMaxCandidateBytes / (1024 * 1024))
+        + QStringLiteral("MB），不像是奖项，请检查该文件后再点击初始化。");
+}
+
 QString lineNumbers(const QVector<int> &lines)
 {
     QStringList numbers;

@@ -25,8 +25,11 @@ QString undecodable(const QString &fileName, int line, const QString &what = QSt
 QString fileProblem(const QString &path, int error = 0);
 // A workbook that is an old .xls or protected by a password (`oldOrLocked`), or damaged.
 QString badWorkbook(const QString &fileName, bool oldOrLocked);
-// A prize plan whose line `line` is not a prize and its count, or cannot be decoded.
+// A prize plan whose line `line` is not a prize and its count; one too long
+// (more than `prizes` prizes or `lines` lines); one too large to be a plan.
 QString badPlan(const QString &fileName, int line);
+QString longPlan(const QString &fileName, int prizes, int lines);
+QString largePlan(const QString &fileName);
 // Lines of the list by their numbers: "5、23、24行", or the first ten and "等25行".
 QString lineNumbers(const QVector<int> &lines);
 // Initialise's questions about a heading row (its cells) and blank lines.

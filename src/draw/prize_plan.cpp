@@ -1,9 +1,8 @@
 #include "prize_plan.h"
 
-#include "candidate_list.h"
+#include "draw_messages.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace taviro {
@@ -21,34 +20,63 @@ bool parsePrizeLine(const QString &line, Prize &prize)
     return true;
 }
 
-PrizePlan readPrizePlan(const QString &folder)
+namespace {
+
+PrizePlan refused(PrizePlan plan, PrizePlan::Status status, const QString &message, int line = 0)
+{
+    plan.status = status;
+    plan.message = message;
+    plan.badLine = line;
+    plan.prizes.clear();
+    return plan;
+}
+
+} // namespace
+
+PrizePlan prizePlanOf(const CandidateFile &file, const QString &fileName)
 {
     PrizePlan plan;
-    plan.fileName = prizePlanFileName();
-    const QString path = QDir(folder).filePath(plan.fileName);
-    if (!QFileInfo(path).isFile())
+    plan.fileName = fileName;
+    using Status = PrizePlan::Status;
+    switch (file.status) {
+    case CandidateFile::Status::Missing:
         return plan;
-    // Read as a list is, with its encodings and line ends and its limits.
-    const CandidateFile file = readCandidateFile(path);
-    if (file.status == CandidateFile::Status::Undecodable || file.status != CandidateFile::Status::Ok) {
-        plan.status = PrizePlan::Status::Unreadable;
-        plan.badLine = file.badLine;
-        return plan;
+    case CandidateFile::Status::Unreadable:
+    case CandidateFile::Status::BadWorkbook:
+        return refused(plan, Status::Unreadable,
+                       msg::unreadable(fileName,
+                                       file.status == CandidateFile::Status::Unreadable
+                                           ? file.error
+                                           : QStringLiteral("它不是文本文件")));
+    case CandidateFile::Status::TooLarge:
+        return refused(plan, Status::TooLarge, msg::largePlan(fileName));
+    case CandidateFile::Status::TooMany:
+        return refused(plan, Status::TooLong, msg::longPlan(fileName, kMaxPrizes, kMaxListLines));
+    case CandidateFile::Status::Undecodable:
+        return refused(plan, Status::Undecodable,
+                       msg::undecodable(fileName, file.badLine, QStringLiteral("奖项的名称")), file.badLine);
+    case CandidateFile::Status::Ok:
+        break;
     }
-    plan.status = PrizePlan::Status::Ok;
+    plan.status = Status::Ok;
     for (int i = 0; i < file.lines.size(); ++i) {
         if (file.lines.at(i).trimmed().isEmpty())
             continue;
         Prize prize;
-        if (!parsePrizeLine(file.lines.at(i), prize)) {
-            plan.status = PrizePlan::Status::Malformed;
-            plan.badLine = i + 1;
-            plan.prizes.clear();
-            return plan;
-        }
+        if (!parsePrizeLine(file.lines.at(i), prize))
+            return refused(plan, Status::Malformed, msg::badPlan(fileName, i + 1), i + 1);
+        if (plan.prizes.size() == kMaxPrizes)
+            return refused(plan, Status::TooLong, msg::longPlan(fileName, kMaxPrizes, kMaxListLines));
         plan.prizes.append(prize);
     }
     return plan;
+}
+
+PrizePlan readPrizePlan(const QString &folder)
+{
+    // Read as a list is, with its encodings and line ends and its limits; a
+    // folder under the plan's name is no plan, as it is no list.
+    return prizePlanOf(readCandidateFile(QDir(folder).filePath(prizePlanFileName())), prizePlanFileName());
 }
 
 } // namespace taviro

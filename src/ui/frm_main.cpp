@@ -354,8 +354,8 @@ void FrmMain::cmdInitClick()
     const QString list = m_services.listFile.isEmpty() ? findCandidateFile(m_services.appFolder) : m_services.listFile;
     // A prize plan beside the list must be whole before anything is drawn.
     const PrizePlan plan = readPrizePlan(QFileInfo(list).path());
-    if (plan.status == PrizePlan::Status::Malformed || plan.status == PrizePlan::Status::Unreadable) {
-        inform(msg::badPlan(plan.fileName, plan.badLine));
+    if (!plan.message.isEmpty()) {
+        inform(plan.message);
         return;
     }
     InitResult result = m_session.initialise(list, seed, plan.prizes);
