@@ -122,9 +122,19 @@ bool hasLoneSurrogate(const QString &text)
 
 QByteArray encodeWrittenText(const QString &text, ListEncoding list)
 {
-    if (list == ListEncoding::Gbk)
-        return encodeLegacyText(text);
+    // Code page 936 for a GBK list, as long as every character comes back
+    // from its bytes as itself.
+    if (list == ListEncoding::Gbk) {
+        QByteArray bytes = encodeLegacyText(text);
+        if (decodeLegacyText(bytes) == text)
+            return bytes;
+    }
     return QByteArray(kUtf8Mark) + text.toUtf8();
+}
+
+ListEncoding writtenEncodingOf(const QByteArray &bytes)
+{
+    return bytes.startsWith(kUtf8Mark) ? ListEncoding::Utf8Bom : ListEncoding::Gbk;
 }
 
 QString decodeWrittenText(const QByteArray &bytes)

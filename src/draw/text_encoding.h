@@ -37,12 +37,17 @@ QString decodeUtf8(const QByteArray &bytes);
 // Whether UTF-16 text pairs every surrogate.
 bool hasLoneSurrogate(const QString &text);
 
-// The bytes of a file written for a list in `list`'s encoding: code page 936
-// for a GBK (or ASCII) list, exactly as ever; UTF-8 with a byte-order mark
-// for any Unicode list, so that no name loses a character.
+// The bytes of a file written for a list in `list`'s encoding: code page
+// 936 for a GBK (or ASCII) list, exactly as ever, as long as it holds every
+// character of `text`; UTF-8 with a byte-order mark for any Unicode list,
+// and for a GBK list's text that holds more than GBK (a prize name from a
+// UTF-8 plan), so that no character turns into "?". This is the one place
+// where the encoding of what is written is decided.
 QByteArray encodeWrittenText(const QString &text, ListEncoding list);
 
-// Reads back what encodeWrittenText wrote: UTF-8 after its mark, else GBK.
+// Reads back what encodeWrittenText wrote: UTF-8 after its mark, else GBK;
+// and which of the two (Utf8Bom or Gbk) the bytes are in.
 QString decodeWrittenText(const QByteArray &bytes);
+ListEncoding writtenEncodingOf(const QByteArray &bytes);
 
 } // namespace taviro

@@ -16,6 +16,11 @@ SaveOutcome writeRecordFor(const QString &resultsPath, const QByteArray &results
 {
     record.resultsFile = QFileInfo(resultsPath).fileName();
     record.resultsSha256 = QCryptographicHash::hash(resultsBytes, QCryptographicHash::Sha256);
+    // Said only when the list's encoding does not say it already, so that
+    // every other record stays as it was.
+    const ListEncoding written = writtenEncodingOf(resultsBytes);
+    record.resultsEncoding =
+        written != plainResultsEncoding(record.list.encoding) ? std::optional(written) : std::nullopt;
     return writeFileAtomically(recordPathForResults(resultsPath), encodeRecord(record));
 }
 

@@ -117,6 +117,8 @@ QByteArray encodeRecord(const DrawRecord &r)
                     + QLocale::c().toString(forfeit->at, kTimeFormat);
     }
     field(QStringLiteral("结果文件"), r.resultsFile);
+    if (r.resultsEncoding)
+        field(QStringLiteral("结果编码"), encodingName(*r.resultsEncoding));
     field(QStringLiteral("结果SHA-256"), hex(r.resultsSha256));
     lines << kEnd;
     return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
@@ -200,6 +202,12 @@ ParsedRecord parseRecord(const QByteArray &bytes)
     r.generator = fields.value("随机数生成器");
     r.resultsFile = fields.value("结果文件");
     r.resultsSha256 = QByteArray::fromHex(fields.value("结果SHA-256").toLatin1());
+    if (fields.contains(QStringLiteral("结果编码"))) {
+        ListEncoding results;
+        if (!encodingNamed(fields.value(QStringLiteral("结果编码")), results))
+            return refused(QStringLiteral("“结果编码”一项的写法不对"));
+        r.resultsEncoding = results;
+    }
     parsed.ok = true;
     return parsed;
 }

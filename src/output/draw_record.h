@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace taviro {
 
 // The draw record, "摇号记录.txt": everything needed to repeat a draw and to
@@ -25,6 +27,10 @@ struct DrawRecord
     QList<Forfeit> forfeits; // in the order they were made, each after the rounds it names
     QString resultsFile; // the results file it belongs to
     QByteArray resultsSha256; // of that file's bytes
+    // The results file's encoding ("结果编码"), stated only when the list's
+    // encoding alone would not give it: a GBK list's results in UTF-8 with a
+    // mark, for a prize name beyond GBK. Records without it read as before.
+    std::optional<ListEncoding> resultsEncoding = std::nullopt;
 };
 
 QString recordFileName(); // "摇号记录.txt"

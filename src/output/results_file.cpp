@@ -65,6 +65,8 @@ QByteArray encodeResults(const QString &logText, ListEncoding list)
     return encodeWrittenText(logText + QStringLiteral("\r\n"), list);
 }
 
+ListEncoding plainResultsEncoding(ListEncoding list) { return writtenEncodingOf(encodeResults({}, list)); }
+
 bool writeAllBytes(QIODevice &file, const QByteArray &bytes) { return file.write(bytes) == bytes.size(); }
 
 SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes, const ResultsWriter &writer)

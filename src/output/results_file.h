@@ -20,6 +20,9 @@ QString resultsFilePath(const QString &folder);
 // for a GBK or ASCII list, in UTF-8 with a mark for a Unicode list, so that
 // every character of every name is kept.
 QByteArray encodeResults(const QString &logText, ListEncoding list);
+// The encoding the list's encoding alone gives the results (GBK, or UTF-8
+// with a mark): theirs unless a text in them needs more.
+ListEncoding plainResultsEncoding(ListEncoding list);
 
 struct SaveOutcome
 {

@@ -51,6 +51,10 @@ private slots:
         QTest::newRow("UTF-16 list: UTF-8 with its mark")
             << logOf({"刘䶮", "𠮷 À"}) << ListEncoding::Utf16Le
             << "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t刘䶮\r\n[2]:\t𠮷 À\r\n").toUtf8();
+        // A text beyond GBK (a prize name from a UTF-8 plan) makes a GBK list's results Unicode too, and the record
+        // says so.
+        QTest::newRow("GBK list, a text beyond GBK: UTF-8 with its mark")
+            << logOf({"刘䶮"}) << gbk << "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t刘䶮\r\n").toUtf8();
     }
     // Save's bytes, each file written whole or not at all; an earlier run's results and record are kept under
     // the dated name of when they were written, never overwritten, while a run's own saves replace its files.
@@ -63,6 +67,7 @@ private slots:
         const QString results = resultsFilePath(saved.path()), record = recordPathForResults(results);
         DrawRecord drawn;
         drawn.seed = DrawSeed::publicText("1");
+        drawn.list.encoding = list;
         QVERIFY(DrawFiles(saved.path()).save(logOf({"王五"}), list, &drawn).ok); // yesterday's run
         const QDateTime yesterday(QDate(2026, 12, 6), QTime(9, 30));
         for (const QString &path : {results, record}) {
@@ -76,6 +81,8 @@ private slots:
         QCOMPARE(readAll(results), bytes);
         QCOMPARE(readAll(saved.filePath("摇号结果_2026-12-06_0930_2.txt")), encodeResults(logOf({"王五"}), list));
         QVERIFY(readAll(record).contains(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        QCOMPARE(readAll(record).contains("\r\n结果编码\tUTF-8 BOM\r\n"),
+                 list == ListEncoding::Gbk && bytes.startsWith("\xEF"));
         const auto failingWriter = [](QIODevice &file, const QByteArray &text) { return file.write(text) < 0; };
         const SaveOutcome failed = today.save(logOf({"王五"}), list, &drawn, failingWriter); // disk full at the flush
         QVERIFY(!failed.ok && !failed.error.isEmpty());
