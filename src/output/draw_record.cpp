@@ -169,8 +169,11 @@ ParsedRecord parseRecord(const QByteArray &bytes)
                 return refused(where + QStringLiteral("的弃奖写法不对"));
             r.forfeits.append(forfeit);
         } else if (line.startsWith(QStringLiteral("奖项\t"))) {
+            // The count follows the last tab; the name may hold tabs of its own.
+            const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
+            const QString name = line.mid(3, tab - 3);
             Prize prize;
-            if (!parsePrizeLine(line.mid(3).replace(QLatin1Char('\t'), QLatin1Char(' ')), prize))
+            if (tab <= 3 || !parsePrizeLine(name + QLatin1Char(' ') + line.mid(tab + 1), prize) || prize.name != name)
                 return refused(where + QStringLiteral("的奖项写法不对"));
             r.plan.append(prize);
         } else if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {

@@ -1,6 +1,7 @@
 // A draw checked from its record, as `taviro --verify` does: a record as saved, and one edited in each part.
 #include "app/verify.h"
 #include "doubles.h"
+#include "draw/prize_plan.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"
 
@@ -88,6 +89,37 @@ private slots:
         const Verdict verdict = verifyRecord(dir.filePath("摇号记录.txt"));
         QVERIFY2(verdict.sentence.startsWith(edit.says), qPrintable(verdict.sentence));
         QCOMPARE(verdict.status, edit.status);
+    }
+    // A GBK list drawn by a UTF-8 plan whose prize name GBK cannot hold, with a tab inside: the results in UTF-8 with a
+    // mark, as the record says, the name whole in both, and the draw checks out.
+    void prizeBeyondGbk()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.filePath("bonus.txt"), numberedLines(4)));
+        QVERIFY(writeAll(dir.filePath("奖项.txt"), "刘䶮\t纪念奖  2\n"));
+        const PrizePlan plan = readPrizePlan(dir.path());
+        QCOMPARE(plan.prizes, (QList<Prize>{{"刘䶮\t纪念奖", 2}}));
+        SeededRandomiser randomiser;
+        DrawSession session(randomiser);
+        QCOMPARE(session.initialise(dir.filePath("bonus.txt"), DrawSeed::publicText("1"), plan.prizes).kind,
+                 InitResult::Kind::Ready);
+        session.start("2"), session.stop(), session.reveal();
+        const DrawRecord record{"Taviro test",
+                                session.listFacts(),
+                                session.seed(),
+                                {},
+                                generatorName(),
+                                plan.prizes,
+                                session.rounds(),
+                                {},
+                                {},
+                                {}};
+        QVERIFY(DrawFiles(dir.path()).save(session.log().text(), session.listEncoding(), &record).ok);
+        QVERIFY(readAll(dir.filePath("摇号结果.txt")).startsWith("\xEF\xBB\xBF摇号结果\r\n\r\n刘䶮\t纪念奖\r\n"));
+        QVERIFY(readAll(dir.filePath("摇号记录.txt")).contains("名单编码\tGBK\r\n"));
+        QVERIFY(readAll(dir.filePath("摇号记录.txt")).contains("\r\n结果编码\tUTF-8 BOM\r\n"));
+        const Verdict verdict = verifyRecord(dir.filePath("摇号记录.txt"));
+        QCOMPARE(verdict.sentence, "核对无误：名单、种子和全部1轮的中奖者都与记录一致，摇号结果.txt也与记录相符。");
     }
 };
 
