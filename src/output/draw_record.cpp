@@ -17,13 +17,15 @@ const QString kResultsStem = QStringLiteral("摇号结果");
 
 QString hex(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex()); }
 
+// Only the name changes: the folder stays as the path gives it, so that a
+// message names the file as the user typed its record ("摇号结果.txt", not
+// "./摇号结果.txt").
 QString renamed(const QString &path, const QString &from, const QString &to)
 {
-    const QFileInfo info(path);
-    QString name = info.fileName();
-    if (name.startsWith(from))
-        name.replace(0, from.size(), to);
-    return info.dir().filePath(name);
+    const qsizetype name = QDir::fromNativeSeparators(path).lastIndexOf(QLatin1Char('/')) + 1;
+    if (!QStringView(path).mid(name).startsWith(from))
+        return path;
+    return path.left(name) + to + path.mid(name + from.size());
 }
 
 ParsedRecord refused(const QString &why)

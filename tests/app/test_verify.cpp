@@ -12,13 +12,17 @@
 using namespace taviro;
 
 namespace {
-// A file of the saved draw edited (`pattern` replaced) and what --verify then says: its status, its sentence's start.
+// A file of the saved draw edited (`pattern` replaced; no pattern: the file left out) and what --verify then says: its
+// status, its sentence (whole when it ends as a sentence does, else its start). `restated`: the record states the
+// SHA-256 of the edited results.
 struct Edit
 {
     QString file, pattern, replacement;
     int status;
     QString says;
+    bool restated = false;
 };
+QByteArray sha256Of(const QString &path) { return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256); }
 } // namespace
 Q_DECLARE_METATYPE(Edit)
 
@@ -64,12 +68,35 @@ private slots:
         QTest::newRow("a forfeit twice") << Edit{"摇号记录.txt", "(弃奖[^\n]*\n)", "\\1\\1", 1, "弃奖记录与摇号不符"};
         QTest::newRow("a forfeit lost") << Edit{"摇号记录.txt", "弃奖[^\n]*\n", "", 1, "结果文件与记录不符"};
         QTest::newRow("cut short") << Edit{"摇号记录.txt", "记录结束\\r\\n$", "", 2, "无法读取摇号记录"};
-        QTest::newRow("blank lines said to take part")
-            << Edit{"摇号记录.txt", "空行\\t不参加", "空行\t参加", 1, "第1轮与记录不符"};
+        QTest::newRow("blank lines said to take part") << Edit{"摇号记录.txt", "候选人数\\t12\\r\\n空行\\t不参加",
+                                                               "候选人数\t14\r\n空行\t参加", 1, "第1轮与记录不符"};
         QTest::newRow("blank lines elsewhere")
             << Edit{"摇号记录.txt", "4,10", "4,11", 1, "名单与记录不符：记录中说第1行不像表头，第4、11行是空行，而"};
         QTest::newRow("a round's line lost: its winners join round 1")
             << Edit{"摇号记录.txt", "第2轮[^\\n]*\\n", "", 1, "第1轮与记录不符"};
+        QTest::newRow("the list missing") << Edit{"bonus.txt", "", "", 1, "找不到名单bonus.txt，无法核对。"};
+        QTest::newRow("the record missing")
+            << Edit{"摇号记录.txt", "", "", 2, "无法读取摇号记录摇号记录.txt（文件不存在）。"};
+        QTest::newRow("the list saved with LF")
+            << Edit{"bonus.txt", "\\r\\n", "\n", 1,
+                    "名单与记录不符：bonus.txt的名单指纹是a37c 632e 1f33 e0e2，记录中是33f3 cbc9 63b7 9690。"
+                    "（名单中的名字相同，只是换行符或编码不同：请用原来的文件核对）"};
+        QTest::newRow("名单字节数") << Edit{"摇号记录.txt", "名单字节数\\t56", "名单字节数\t40", 1,
+                                            "名单与记录不符：bonus.txt有56字节，记录中的名单字节数是40。"};
+        QTest::newRow("名单编码") << Edit{"摇号记录.txt", "名单编码\\tGBK", "名单编码\tUTF-8", 1,
+                                          "名单与记录不符：bonus.txt的编码是GBK，记录中是UTF-8。"};
+        QTest::newRow("候选人数") << Edit{"摇号记录.txt", "候选人数\\t12", "候选人数\t11", 1,
+                                          "名单与记录不符：bonus.txt中有12名候选人，记录中是11名。"};
+        QTest::newRow("a prize the rounds were not drawn for")
+            << Edit{"摇号记录.txt", "(人\\t[\\d-]+ [\\d:]+)\\r\\n", "\\1\t一等奖\r\n", 1,
+                    "第1轮与记录不符：按记录中的奖项重新摇号，这一轮不属于任何奖项，记录中是为“一等奖”抽的。"};
+        QTest::newRow("结果SHA-256") << Edit{"摇号记录.txt", "(结果SHA-256\\t)\\w+", "\\1" + QString(64, '0'), 1,
+                                             "结果文件与记录不符：摇号结果.txt的内容不是这次摇号的结果。"};
+        QTest::newRow("the results, and the record's SHA-256 of them") << Edit{
+            "摇号结果.txt", "\\[1\\]", "[0]", 1, "结果文件与记录不符：摇号结果.txt的内容不是这次摇号的结果。", true};
+        QTest::newRow("结果编码") << Edit{
+            "摇号记录.txt", "(结果文件[^\\n]*\\n)", "\\1结果编码\tUTF-8 BOM\r\n", 1,
+            "结果文件与记录不符：记录中说摇号结果.txt的编码是UTF-8 BOM，这次摇号的结果应当是GBK。"};
     }
     void edits()
     {
@@ -77,6 +104,11 @@ private slots:
         QTemporaryDir dir;
         for (const QString &name : QStringList{"bonus.txt", "摇号结果.txt", "摇号记录.txt"}) {
             QByteArray bytes = readAll(m_saved.filePath(name));
+            if (name == edit.file && edit.pattern.isEmpty())
+                continue;
+            if (edit.restated && name == "摇号记录.txt")
+                bytes.replace(sha256Of(m_saved.filePath("摇号结果.txt")).toHex(),
+                              sha256Of(dir.filePath("摇号结果.txt")).toHex());
             if (name == edit.file) { // all three are ASCII or UTF-8 here; the record's mark stays
                 const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
                 const QString text = QString::fromUtf8(bytes.mid(mark));
@@ -86,8 +118,13 @@ private slots:
             }
             QVERIFY(writeAll(dir.filePath(name), bytes));
         }
-        const Verdict verdict = verifyRecord(dir.filePath("摇号记录.txt"));
-        QVERIFY2(verdict.sentence.startsWith(edit.says), qPrintable(verdict.sentence));
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path()); // the record given by its name alone: the files are named so
+        const Verdict verdict = verifyRecord("摇号记录.txt");
+        QDir::setCurrent(before);
+        const bool whole = edit.says.endsWith("。") || edit.says.endsWith("）");
+        QVERIFY2(whole ? verdict.sentence == edit.says : verdict.sentence.startsWith(edit.says),
+                 qPrintable(verdict.sentence));
         QCOMPARE(verdict.status, edit.status);
     }
     // A GBK list drawn by a UTF-8 plan whose prize name GBK cannot hold, with a tab inside: the results in UTF-8 with a
