@@ -105,7 +105,13 @@ SaveOutcome checkSaving(const QString &folder)
     return outcome;
 }
 
-QString savedMessage() { return QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt"); }
+QString savedMessage(const QString &namedFolder)
+{
+    const QString where = namedFolder.isEmpty()
+        ? QStringLiteral("摇号软件目录下")
+        : QStringLiteral("文件夹“") + QDir::toNativeSeparators(namedFolder) + QStringLiteral("”中");
+    return QStringLiteral("已经保存到") + where + QStringLiteral("！文件名叫") + resultsFileName();
+}
 
 QString saveFailedMessage(const SaveOutcome &outcome)
 {

@@ -46,8 +46,9 @@ SaveOutcome writeFileAtomically(const QString &path, const QByteArray &bytes,
 // it again: whether a Save would be refused, known before anything is drawn.
 SaveOutcome checkSaving(const QString &folder);
 
-// The confirmation after a successful save, and the failure message.
-QString savedMessage();
+// The confirmation after a successful save, naming the folder the file went
+// to unless it is the program's own (`namedFolder` empty); and the failure message.
+QString savedMessage(const QString &namedFolder = {});
 QString saveFailedMessage(const SaveOutcome &outcome);
 
 } // namespace taviro

@@ -49,8 +49,8 @@ void setBackColour(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
-// The missing-list and save messages speak of the program's folder; when the
-// files live elsewhere they name that folder too.
+// The missing-list message speaks of the program's folder; when the files
+// live elsewhere it names that folder too.
 QString namingFolder(const QString &text, const QString &folder)
 {
     if (folder.isEmpty())
@@ -572,7 +572,7 @@ SaveOutcome FrmMain::saveDraw()
 void FrmMain::cmdSaveClick()
 {
     const SaveOutcome outcome = saveDraw();
-    inform(outcome.ok ? namingFolder(savedMessage(), m_services.namedFolder) : saveFailedMessage(outcome));
+    inform(outcome.ok ? savedMessage(m_services.namedFolder) : saveFailedMessage(outcome));
 }
 
 void FrmMain::cmdPrintClick()

@@ -147,8 +147,10 @@ private slots:
             window.findChild<QPushButton *>(QLatin1String(name))->click();
             f.writeBonus({QStringLiteral("A")}); // too few from now on
         }
-        const QString named = "\n\n名单和摇号结果所在的文件夹：" + QDir::toNativeSeparators(f.folder.path());
-        QCOMPARE(f.boxes.shown, (QStringList{msg::missingFile() + named, savedMessage() + named, msg::tooFew()}));
+        const QString folder = QDir::toNativeSeparators(f.folder.path());
+        QCOMPARE(f.boxes.shown,
+                 (QStringList{msg::missingFile() + "\n\n名单和摇号结果所在的文件夹：" + folder,
+                              "已经保存到文件夹“" + folder + "”中！文件名叫摇号结果.txt", msg::tooFew()}));
     }
 };
 
