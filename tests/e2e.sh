@@ -20,6 +20,7 @@ printf '%s\n' "${candidates[@]}" > "$work/draw/bonus.txt"
 printf '%s\r\n' 甲一 乙二 丙三 丁四 | iconv -f UTF-8 -t GBK > "$work/killed/bonus.txt"
 if [[ "$bin" == *.zip ]]; then      # a portable copy unzipped; the killed run is given its folder
   export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine=1
+  wineserver -k 2>/dev/null || true # a wineserver left from another X screen would keep its size
   unzip -q "$bin" -d "$work/zip"
   cp -rn "$work"/zip/*/. "$work/draw/"  # keeps the generated bonus.txt
   run=(wine draw/taviro.exe) installed=(wine "$work/draw/taviro.exe") killed="$(winepath -w "$work/killed")"

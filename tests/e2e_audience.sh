@@ -17,6 +17,7 @@ mkdir "$work/draw"
 printf '%s\n' 蒋俊杰 李堃喆 欧阳崔华飞 > "$work/draw/bonus.txt"
 if [[ "$bin" == *.zip ]]; then
   export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine=1
+  wineserver -k 2>/dev/null || true # a wineserver left from another X screen would keep its size
   unzip -q "$bin" -d "$work/zip"
   run=(wine "$(echo "$work"/zip/*/taviro.exe)" "$(winepath -w "$work/draw")")
 else

@@ -20,8 +20,9 @@ start_xvfb() { # [WxH], 1280x1024 by default
   for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
   fail "Xvfb did not start"
 }
-stop_xvfb() { # and the program, if it still runs
+stop_xvfb() { # and the program, if it still runs, and Wine's server, which knows this screen's size
   [ -z "$app_pid" ] || kill "$app_pid" 2>/dev/null || true
+  [ -z "${wine:-}" ] || wineserver -k 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 kill_app() { kill "${1:--TERM}" "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""; } # [signal]
