@@ -1,4 +1,5 @@
 #include "draw_seed.h"
+#include "text_encoding.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
@@ -36,7 +37,10 @@ DrawSeed DrawSeed::systemFromHex(const QString &hex)
 
 QString DrawSeed::text() const
 {
-    return kind == Kind::Public ? QString::fromUtf8(material) : QString::fromLatin1(material.toHex());
+    // decodeUtf8, not QString::fromUtf8, which drops a U+FEFF at the start: a
+    // seed pasted from a file with a byte-order mark keeps it, and the record
+    // must give back the very bytes that were drawn with.
+    return kind == Kind::Public ? decodeUtf8(material) : QString::fromLatin1(material.toHex());
 }
 
 QByteArray DrawSeed::commitment() const { return QCryptographicHash::hash(material, QCryptographicHash::Sha256); }
