@@ -413,7 +413,7 @@ CandidateFile readWorkbookFile(QFile &file)
         result.status = CandidateFile::Status::TooLarge;
         return result;
     }
-    Worksheet sheet = readFirstWorksheet(bytes, kMaxListLines, kMaxCandidateBytes / 2);
+    Worksheet sheet = readFirstWorksheet(bytes, kMaxListLines, kMaxListColumns, kMaxCandidateBytes / 2);
     switch (sheet.status) {
     case Worksheet::Status::Ok:
         result.status = CandidateFile::Status::Ok;
@@ -423,9 +423,16 @@ CandidateFile readWorkbookFile(QFile &file)
     case Worksheet::Status::TooMany:
         result.status = CandidateFile::Status::TooMany;
         result.count = kMaxListLines + 1;
+        result.farthestCell = sheet.farthestCell;
         break;
-    case Worksheet::Status::TooLarge:
+    case Worksheet::Status::TooWide:
         result.status = CandidateFile::Status::TooLarge;
+        result.farthestCell = sheet.farthestCell;
+        result.columns = sheet.columns;
+        break;
+    case Worksheet::Status::TooLarge: // like a text list's, with the rows counted
+        result.status = CandidateFile::Status::TooLarge;
+        result.count = sheet.rowCount;
         break;
     case Worksheet::Status::NotXlsx:
     case Worksheet::Status::Damaged:

@@ -19,6 +19,9 @@ constexpr int kMinCandidates = 2;
 constexpr int kMaxCandidates = 10000;
 constexpr int kMaxListLines = 2 * kMaxCandidates;
 constexpr qint64 kMaxCandidateBytes = 64LL * 1024 * 1024;
+// A workbook's rows may have up to kMaxListColumns columns: a stray cell far
+// to the right would make every line thousands of tabs long.
+constexpr int kMaxListColumns = 256;
 
 // What reading bonus.txt found.
 struct CandidateFile
@@ -42,6 +45,11 @@ struct CandidateFile
     qint64 size = 0; // the bytes read, and their SHA-256: the whole
     QByteArray sha256; // file unless counting stopped (TooMany)
     bool tabular = false; // a workbook's rows or a CSV file's records: cells apart by tabs
+    // A workbook whose sheet is too long (TooMany) or too wide (TooLarge, more
+    // than kMaxListColumns columns): the cell farthest down or right, and the
+    // columns every row would have.
+    QString farthestCell;
+    int columns = 0;
 };
 
 // Splits raw bytes into records: CR LF, a lone CR and a lone LF each end a

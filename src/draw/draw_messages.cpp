@@ -102,4 +102,16 @@ QString listChangedWhileAsking(const QString &fileName)
                          "请再点击初始化。");
 }
 
+QString sheetTooLong(const QString &fileName, const QString &cell)
+{
+    return fileName + QStringLiteral("的工作表用到了") + cell + QStringLiteral("单元格，名单会超过")
+        + QString::number(kMaxListLines) + QStringLiteral("行；请删除多余的单元格后另存");
+}
+
+QString sheetTooWide(const QString &fileName, const QString &cell, int columns)
+{
+    return fileName + QStringLiteral("的工作表用到了") + cell + QStringLiteral("单元格，每一行都会有")
+        + QString::number(columns) + QStringLiteral("列；请删除多余的单元格后另存");
+}
+
 } // namespace taviro::msg

@@ -47,5 +47,9 @@ inline QString lastGroup(const QString &names)
 }
 inline QString countLabel(int n) { return QStringLiteral("共") + QString::number(n) + QStringLiteral("条数据！"); }
 inline QString rollPlaceholder() { return QStringLiteral("---------"); }
+// A workbook's sheet that reaches `cell`, far down or right (often a stray
+// cell): more rows than a list may have, or `columns` columns in every row.
+QString sheetTooLong(const QString &fileName, const QString &cell);
+QString sheetTooWide(const QString &fileName, const QString &cell, int columns);
 
 } // namespace taviro::msg

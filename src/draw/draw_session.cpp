@@ -66,7 +66,10 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         result.message = msg::unreadable(fileName, file.error);
     } else if (file.status == Status::TooMany) {
         result.kind = InitResult::Kind::TooMany;
-        result.message = msg::tooMany();
+        result.message = file.farthestCell.isEmpty() ? msg::tooMany() : msg::sheetTooLong(fileName, file.farthestCell);
+    } else if (file.status == Status::TooLarge && !file.farthestCell.isEmpty()) {
+        result.kind = InitResult::Kind::TooLarge;
+        result.message = msg::sheetTooWide(fileName, file.farthestCell, file.columns);
     } else if (counted && file.count < kMinCandidates) {
         result.kind = InitResult::Kind::TooFew;
         result.message = msg::tooFew();

@@ -20,13 +20,21 @@ struct Worksheet
         NotXlsx, // an old .xls, or a workbook protected by a password (both are OLE files, not zip)
         Damaged, // not a workbook that can be read
         TooMany, // more than `maxRows` rows
+        TooWide, // more than `maxColumns` columns
         TooLarge, // more than `maxChars` characters of text
     };
     Status status = Status::Damaged;
     QStringList rows;
+    // TooMany and TooWide: the cell farthest down or right ("XFD1"), which
+    // is often a stray one; TooWide: the columns every row would have.
+    QString farthestCell;
+    int columns = 0;
+    int rowCount = 0; // TooLarge: the rows that would have been read
 };
 
-Worksheet readFirstWorksheet(const QByteArray &bytes, int maxRows, qint64 maxChars);
+// A damaged workbook (a part missing, bad XML, a DTD, a shared string that
+// is not there, a part that unpacks to more than any list needs) is Damaged.
+Worksheet readFirstWorksheet(const QByteArray &bytes, int maxRows, int maxColumns, qint64 maxChars);
 
 // A number as Excel shows it in a cell of the given format code ("General",
 // "0.00", "000000", "yyyy/m/d", ...); `date1904` for workbooks counting days

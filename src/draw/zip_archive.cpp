@@ -57,6 +57,11 @@ ZipArchive::ZipArchive(const QByteArray &bytes)
     zlib_filefunc64_def functions{openMemory, readMemory,  writeMemory, tellMemory,
                                   seekMemory, closeMemory, errorMemory, &m_memory};
     m_zip = unzOpen2_64("", &functions);
+    unz_global_info64 global;
+    if (m_zip && (unzGetGlobalInfo64(m_zip, &global) != UNZ_OK || global.number_entry > kMaxEntries)) {
+        unzClose(m_zip);
+        m_zip = nullptr;
+    }
 }
 
 ZipArchive::~ZipArchive()
@@ -65,10 +70,15 @@ ZipArchive::~ZipArchive()
         unzClose(m_zip);
 }
 
+bool ZipArchive::contains(const QString &name) const
+{
+    return m_zip && unzLocateFile(m_zip, name.toUtf8().constData(), 1) == UNZ_OK;
+}
+
 bool ZipArchive::read(const QString &name, QByteArray &out, qint64 maxEntryBytes) const
 {
     out.clear();
-    if (!m_zip || unzLocateFile(m_zip, name.toUtf8().constData(), 1) != UNZ_OK)
+    if (!contains(name))
         return false;
     unz_file_info64 info;
     if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK
