@@ -64,6 +64,10 @@ QList<QByteArray> splitRecords(const QByteArray &bytes, int maxRecords = -1);
 // 0x7F, else code page 936. Line ends are the same in each.
 CandidateFile readCandidates(QIODevice &device, int chunkSize = 1 << 20);
 
+// Reads a CSV file's records as readCandidates() reads its lines, with the
+// encodings and limits of a text list; a record may span lines (csvRecords()).
+CandidateFile readCsvCandidates(QIODevice &device);
+
 // Reads the candidate file at `path`. Never blocks on a named pipe and never
 // reads more than it needs to decide: counting stops at kMaxListLines + 1.
 // A name ending in .xlsx is read as a workbook (its first sheet's rows), one
