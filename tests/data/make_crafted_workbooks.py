@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 # Writes the crafted and damaged workbooks of the reader's tests with Python's zipfile, so that what is in each
 # is said here, byte for byte: what a damaged copy or a file made to do harm could hold. The files are committed
-# beside it (tests/data/workbooks); run it again after changing it.
-import datetime, os, struct, zipfile
+# beside it (tests/data/workbooks) and copied, with their parts as text, into the fuzz corpus (fuzz/corpus/workbook);
+# run it again after changing it.
+import datetime, os, shutil, struct, zipfile
 
 here = os.path.dirname(os.path.abspath(__file__))
 out = os.path.join(here, 'workbooks')
+corpus = os.path.join(here, '..', '..', 'fuzz', 'corpus', 'workbook')
 
 MAIN = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'
 WORKBOOK = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
@@ -106,3 +108,16 @@ book('columns.xlsx', worksheet=sheet([(1, [text('A1', 0), ('AA1', ' t="inlineStr
                                       (2, [text('A2', 1)])]))
 book('rich-text.xlsx', shared=strings('<si><r><t>张</t></r><r><rPr><b/></rPr><t>三</t></r></si>',
                                       '<si><t>李四</t></si>'))
+
+# The fuzz target's seeds: every workbook of the tests, and the parts of each that the reader reads, each after a
+# line "### " and its name (the target zips them again), so that mutations reach the XML.
+os.makedirs(corpus, exist_ok=True)
+for name in sorted(os.listdir(out)):
+    shutil.copyfile(os.path.join(out, name), os.path.join(corpus, name))
+    try:
+        with zipfile.ZipFile(os.path.join(out, name)) as z:
+            parts = [(part, z.read(part)) for part in z.namelist() if part.startswith('xl/') and 'theme' not in part]
+    except zipfile.BadZipFile:
+        continue  # cut short, or an .xls
+    with open(os.path.join(corpus, name.replace('.xlsx', '.parts')), 'wb') as f:
+        f.write(b'\n'.join(b'### ' + part.encode() + b'\n' + data for part, data in parts))
