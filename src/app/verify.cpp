@@ -164,7 +164,7 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
     }
     if (replay.list.sha256 != record.list.sha256 || replay.init.kind != InitResult::Kind::Ready) {
         // The same names saved again by an editor are still not the bytes that were drawn from.
-        const QString otherwise = sameLinesSavedOtherwise(list, record.list)
+        const QString otherwise = replay.list.sha256 != record.list.sha256 && sameLinesSavedOtherwise(list, record.list)
             ? QStringLiteral("（名单中的名字相同，只是换行符或编码不同：请用原来的文件核对）")
             : QString();
         return verdict(

@@ -132,31 +132,22 @@ private slots:
     void prizeBeyondGbk()
     {
         QTemporaryDir dir;
-        QVERIFY(writeAll(dir.filePath("bonus.txt"), numberedLines(4)));
-        QVERIFY(writeAll(dir.filePath("奖项.txt"), "刘䶮\t纪念奖  2\n"));
-        const PrizePlan plan = readPrizePlan(dir.path());
-        QCOMPARE(plan.prizes, (QList<Prize>{{"刘䶮\t纪念奖", 2}}));
+        QVERIFY(writeAll(dir.filePath("bonus.txt"), numberedLines(4))
+                && writeAll(dir.filePath("奖项.txt"), "刘䶮\t纪念奖  2\n"));
+        const QList<Prize> plan = readPrizePlan(dir.path()).prizes;
+        const DrawSeed seed = DrawSeed::publicText("1");
         SeededRandomiser randomiser;
         DrawSession session(randomiser);
-        QCOMPARE(session.initialise(dir.filePath("bonus.txt"), DrawSeed::publicText("1"), plan.prizes).kind,
-                 InitResult::Kind::Ready);
+        QCOMPARE(session.initialise(dir.filePath("bonus.txt"), seed, plan).kind, InitResult::Kind::Ready);
         session.start("2"), session.stop(), session.reveal();
-        const DrawRecord record{"Taviro test",
-                                session.listFacts(),
-                                session.seed(),
-                                {},
-                                generatorName(),
-                                plan.prizes,
-                                session.rounds(),
-                                {},
-                                {},
-                                {}};
+        const DrawRecord record{"Taviro test", session.listFacts(), seed, {}, generatorName(),
+                                plan,          session.rounds(),    {},   {}, {}};
         QVERIFY(DrawFiles(dir.path()).save(session.log().text(), session.listEncoding(), &record).ok);
         QVERIFY(readAll(dir.filePath("摇号结果.txt")).startsWith("\xEF\xBB\xBF摇号结果\r\n\r\n刘䶮\t纪念奖\r\n"));
-        QVERIFY(readAll(dir.filePath("摇号记录.txt")).contains("名单编码\tGBK\r\n"));
-        QVERIFY(readAll(dir.filePath("摇号记录.txt")).contains("\r\n结果编码\tUTF-8 BOM\r\n"));
-        const Verdict verdict = verifyRecord(dir.filePath("摇号记录.txt"));
-        QCOMPARE(verdict.sentence, "核对无误：名单、种子和全部1轮的中奖者都与记录一致，摇号结果.txt也与记录相符。");
+        const QByteArray saved = readAll(dir.filePath("摇号记录.txt"));
+        QVERIFY(saved.contains("\r\n名单编码\tGBK\r\n") && saved.contains("\r\n结果编码\tUTF-8 BOM\r\n"));
+        QCOMPARE(verifyRecord(dir.filePath("摇号记录.txt")).sentence,
+                 "核对无误：名单、种子和全部1轮的中奖者都与记录一致，摇号结果.txt也与记录相符。");
     }
 };
 
