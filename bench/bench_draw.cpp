@@ -3,7 +3,7 @@
 //   taviro_bench [runs]   (default 15 runs per figure)
 
 #include "app/verify.h"
-#include "draw/candidate_list.h"
+#include "lists/candidate_list.h"
 #include "draw/draw_random.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"

@@ -1,7 +1,7 @@
 // Fuzzes the candidate-file reader: chunked reading agrees with reading at once and with the whole-buffer
 // split, a list is read only when every record decodes, and what is read is what the bytes say.
-#include "draw/candidate_list.h"
-#include "draw/legacy_text.h"
+#include "lists/candidate_list.h"
+#include "lists/legacy_text.h"
 
 #include <QBuffer>
 

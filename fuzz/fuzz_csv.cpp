@@ -1,9 +1,9 @@
 // Fuzzes the CSV reader as Initialise reads a .csv file: the records agree with those of a plain reading of the
 // rules, character by character (the reader goes by runs, for speed); a file without quotes gives its lines with
 // tabs for commas (but a blank last line); no record holds a line end; and the questions are asked of them.
-#include "draw/candidate_list.h"
-#include "draw/csv_records.h"
-#include "draw/left_out_lines.h"
+#include "lists/candidate_list.h"
+#include "lists/csv_records.h"
+#include "lists/left_out_lines.h"
 
 #include <QBuffer>
 

@@ -1,6 +1,6 @@
 // Fuzzes the prize plan's reading: any bytes give no plan, prizes whose lines read back as themselves and that come
 // back whole from the record, or a refusal that names 奖项.txt and a line that is there, never line 0.
-#include "draw/prize_plan.h"
+#include "lists/prize_plan.h"
 #include "output/draw_record.h"
 
 #include <QBuffer>

@@ -3,9 +3,9 @@
 // mutations reach the XML and not only the zip's checks; any other input is the zip file itself. Whatever the
 // bytes, the reader ends, and what it reads is within the limits: no more rows, columns or text than a list may
 // have, no line end inside a line, a refused sheet named by a cell beyond the limit.
-#include "draw/candidate_list.h"
-#include "draw/left_out_lines.h"
-#include "draw/workbook.h"
+#include "lists/candidate_list.h"
+#include "lists/left_out_lines.h"
+#include "lists/workbook.h"
 
 #include <QRegularExpression>
 

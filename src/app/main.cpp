@@ -3,7 +3,7 @@
 #include "app/working_folder.h"
 #include "app/first_window.h"
 #include "app/verify.h"
-#include "draw/candidate_list.h"
+#include "lists/candidate_list.h"
 #include "draw/seeded_randomiser.h"
 #include "output/print_service.h"
 #include "ui/compact_style.h"

@@ -1,9 +1,9 @@
 #include "verify.h"
 
-#include "draw/candidate_list.h"
-#include "draw/draw_messages.h"
+#include "lists/candidate_list.h"
+#include "lists/list_messages.h"
 #include "draw/draw_replay.h"
-#include "draw/legacy_text.h"
+#include "lists/legacy_text.h"
 #include "output/draw_record.h"
 #include "output/results_file.h"
 

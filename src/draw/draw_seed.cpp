@@ -1,5 +1,5 @@
 #include "draw_seed.h"
-#include "text_encoding.h"
+#include "lists/text_encoding.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>

@@ -1,7 +1,8 @@
 #include "draw_session.h"
 
-#include "candidate_list.h"
+#include "lists/candidate_list.h"
 #include "draw_messages.h"
+#include "lists/list_messages.h"
 
 #include <QFileInfo>
 

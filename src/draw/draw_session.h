@@ -1,10 +1,10 @@
 #pragma once
 
 #include "draw_seed.h"
-#include "left_out_lines.h"
-#include "prize_plan.h"
+#include "lists/left_out_lines.h"
+#include "lists/prize_plan.h"
 #include "results_log.h"
-#include "text_encoding.h"
+#include "lists/text_encoding.h"
 
 #include <QDateTime>
 

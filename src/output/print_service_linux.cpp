@@ -4,7 +4,7 @@
 // No dialog, no window; without a printer or a running service nothing
 // happens.
 #include "print_service.h"
-#include "draw/text_encoding.h"
+#include "lists/text_encoding.h"
 #include "text_pages.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/text_encoding.h"
+#include "lists/text_encoding.h"
 
 #include <QByteArray>
 #include <QString>

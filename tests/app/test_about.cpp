@@ -4,7 +4,7 @@
 
 #include "app/frm_about.h"
 #include "app/working_folder.h"
-#include "draw/draw_messages.h"
+#include "lists/list_messages.h"
 #include "output/results_file.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // A draw checked from its record, as `taviro --verify` does: a record as saved, and one edited in each part.
 #include "app/verify.h"
 #include "doubles.h"
-#include "draw/prize_plan.h"
+#include "lists/prize_plan.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"
 

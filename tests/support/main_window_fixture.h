@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
-#include "draw/legacy_text.h"
+#include "lists/legacy_text.h"
 #include <QTemporaryDir>
 #include <QTest>
 

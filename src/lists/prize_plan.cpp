@@ -1,6 +1,6 @@
 #include "prize_plan.h"
 
-#include "draw_messages.h"
+#include "list_messages.h"
 
 #include <QDir>
 #include <QRegularExpression>

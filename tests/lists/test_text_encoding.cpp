@@ -1,6 +1,6 @@
 // A list's encoding as recognised from its bytes, and code page 936 both ways: the same on every system (and Wine).
-#include "draw/candidate_list.h"
-#include "draw/legacy_text.h"
+#include "lists/candidate_list.h"
+#include "lists/legacy_text.h"
 
 #include <QBuffer>
 #include <QStringEncoder>

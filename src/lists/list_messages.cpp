@@ -1,4 +1,4 @@
-#include "draw_messages.h"
+#include "list_messages.h"
 
 #include "candidate_list.h"
 

@@ -1,6 +1,6 @@
 #include "candidate_list.h"
 #include "csv_records.h"
-#include "draw_messages.h"
+#include "list_messages.h"
 #include "legacy_text.h"
 #include "workbook.h"
 
