@@ -226,8 +226,11 @@ Verdict fingerprintOf(const QString &listPath)
 {
     QFile file(listPath);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!QFileInfo(listPath).isFile() || !file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        return verdict(2, QStringLiteral("无法读取名单%1。").arg(native(listPath)));
+    QString why;
+    if (!openToRead(file, why) || !hash.addData(&file))
+        return verdict(2,
+                       QStringLiteral("无法读取名单%1（%2）。")
+                           .arg(native(listPath), why.isEmpty() ? msg::fileProblem(listPath) : why));
     const QByteArray sha256 = hash.result();
     return verdict(0,
                    QStringLiteral("名单指纹 %1（SHA-256 %2）：%3")
