@@ -1,4 +1,4 @@
-// A list's encoding as recognised from its bytes, and code page 936 both ways: the same on every system (and Wine).
+// A list's encoding and SHA-256 as read from its bytes, and code page 936 both ways: alike on every system (and Wine).
 #include "lists/candidate_list.h"
 #include "lists/legacy_text.h"
 
@@ -76,6 +76,8 @@ private slots:
             QTEST(file.lines, "lines");
             QTEST(file.encoding, "encoding");
             QCOMPARE(file.badLine, badLine);
+            QCOMPARE(file.size, bytes.size()); // the fingerprint is sha256sum's: the mark counts
+            QCOMPARE(file.sha256, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256));
         }
     }
     void rules_data()
