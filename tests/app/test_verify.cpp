@@ -1,6 +1,7 @@
 // A draw checked from its record, as `taviro --verify` does: a record as saved, and one edited in each part.
 #include "app/verify.h"
 #include "doubles.h"
+#include "draw/draw_replay.h"
 #include "lists/prize_plan.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"
@@ -126,6 +127,29 @@ private slots:
         QVERIFY2(whole ? verdict.sentence == edit.says : verdict.sentence.startsWith(edit.says),
                  qPrintable(verdict.sentence));
         QCOMPARE(verdict.status, edit.status);
+    }
+    // The worked example of docs/checking.md, read from it so that the two cannot part: its record checks out against
+    // the list L1 to L10 and the results this program writes for it, and its draw order is this program's.
+    void workedExample()
+    {
+        const QString doc = QString::fromUtf8(readAll(TAVIRO_DOCS "/checking.md"));
+        QString record = QRegularExpression("```\\n(Taviro 摇号记录\\n[^`]*)```").match(doc).captured(1);
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.filePath("bonus.txt"), numberedLines(10))
+                && writeAll(dir.filePath("摇号记录.txt"), "\xEF\xBB\xBF" + record.replace('\n', "\r\n").toUtf8()));
+        const DrawRecord recorded = parseRecord(readAll(dir.filePath("摇号记录.txt"))).record;
+        const Replay replay = replayDraw(dir.filePath("bonus.txt"), recorded.seed, {}, recorded.rounds);
+        QVERIFY(writeAll(dir.filePath("摇号结果.txt"), encodeResults(replay.log, ListEncoding::Gbk)));
+        QCOMPARE(verifyRecord(dir.filePath("摇号记录.txt")).sentence,
+                 "核对无误：名单、种子和全部3轮的中奖者都与记录一致，摇号结果.txt也与记录相符。");
+        SeededRandomiser randomiser;
+        DrawSession session(randomiser);
+        session.initialise(dir.filePath("bonus.txt"), recorded.seed);
+        QStringList order;
+        for (int candidate : session.drawOrder())
+            order << QString::number(candidate);
+        QCOMPARE("Draw order: " + order.join(", ") + ".",
+                 QRegularExpression("Draw order: [^.]+\\.").match(doc).captured());
     }
     // A GBK list drawn by a UTF-8 plan whose prize name GBK cannot hold, with a tab inside: the results in UTF-8 with a
     // mark, as the record says, the name whole in both, and the draw checks out.
