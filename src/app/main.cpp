@@ -148,14 +148,11 @@ int main(int argc, char *argv[])
     const taviro::WorkingFolder folder = workingFolder(command);
     const QString folderProblem = taviro::makeWorkingFolder(folder.path);
 
-    // One running copy per folder: a second would overwrite the first one's
-    // results. A lock left by a killed copy is stale and taken over.
-    QLockFile lock(QDir(folder.path).filePath(QStringLiteral(".taviro.lock")));
-    lock.setStaleLockTime(0); // stale only when its process is gone, however old
-    if (folderProblem.isEmpty() && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+    const std::unique_ptr<QLockFile> lock = folderProblem.isEmpty() ? taviro::lockWorkingFolder(folder.path) : nullptr;
+    if (lock && lock->error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
         QString host, application;
-        lock.getLockInfo(&pid, &host, &application);
+        lock->getLockInfo(&pid, &host, &application);
         const bool raised = taviro::bringFirstWindowForward(pid);
         taviro::standardMessageBoxes().inform(
             nullptr,

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 
 namespace taviro {
 
@@ -245,6 +246,16 @@ QString makeWorkingFolder(const QString &path)
     return QStringLiteral("无法使用工作文件夹：") + QDir::toNativeSeparators(path) + QStringLiteral("\n原因：") + reason
         + QStringLiteral("\n名单bonus.txt要放在这个文件夹里，摇号结果也保存在这里。请排除问题后重新启动本程序，"
                          "或者在命令行上指定另一个文件夹。");
+}
+
+std::unique_ptr<QLockFile> lockWorkingFolder(const QString &path)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(path).filePath(QStringLiteral(".taviro.lock")));
+    // Stale only when its process is gone, however old: after Qt's own 30 s,
+    // a copy on another computer drawing in a shared folder would lose it.
+    lock->setStaleLockTime(0);
+    lock->tryLock(0);
+    return lock;
 }
 
 } // namespace taviro

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QLockFile;
+
 namespace taviro {
 
 // What `taviro [--scale F] [--seed TEXT] [--screen N] [PATH]`, `taviro --fingerprint
@@ -42,5 +46,11 @@ WorkingFolder decideWorkingFolder(const CommandLine &line, const QString &progra
 // Makes the folder if it is missing. Empty when it is a folder now; otherwise
 // the message for the start, naming the folder and why it cannot be used.
 QString makeWorkingFolder(const QString &path);
+
+// One running copy per folder: a second would overwrite the first one's
+// results. The folder's lock, `.taviro.lock`, tried once and held while the
+// returned lock lives; its error() is LockFailedError when another copy holds
+// it. A lock left by a killed copy is stale and taken over.
+std::unique_ptr<QLockFile> lockWorkingFolder(const QString &path);
 
 } // namespace taviro

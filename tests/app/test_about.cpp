@@ -8,6 +8,7 @@
 #include "output/results_file.h"
 
 #include <QLabel>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpression>
@@ -123,13 +124,18 @@ private slots:
         QVERIFY2(pattern.match(line.text).hasMatch(), qPrintable(line.text));
     }
 
-    // A working folder that cannot be made is named at the start, with the reason; one that can is made.
+    // A working folder that cannot be made is named at the start, with the reason; one that can is made and locked.
+    // A lock of a copy on another computer (a shared folder) is not taken for stale, however old.
     void makingTheFolder()
     {
         QTemporaryDir root;
         QVERIFY(QFile(root.filePath("文件")).open(QIODevice::WriteOnly));
         QCOMPARE(makeWorkingFolder(root.filePath("新/Taviro")), QString());
-        QVERIFY(QFileInfo(root.filePath("新/Taviro")).isDir());
+        QVERIFY(lockWorkingFolder(root.filePath("新/Taviro"))->isLocked());
+        QFile lock(root.filePath("新/Taviro/.taviro.lock"));
+        QVERIFY(writeAll(lock.fileName(), "1\ntaviro\nanother-computer\n") && lock.open(QIODevice::ReadWrite));
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+        QCOMPARE(lockWorkingFolder(root.filePath("新/Taviro"))->error(), QLockFile::LockFailedError);
         const QString file = QDir::toNativeSeparators(root.filePath("文件"));
         for (auto [folder, why] :
              {std::pair{file, QString("那里已有一个同名的文件，不是文件夹")}, {file + "/Taviro", file + "不是文件夹"}})
