@@ -46,11 +46,8 @@ private slots:
         const ListChoices blanksLeftOut{ListChoices::Heading::NotAsked, {4, 10}, true};
         QCOMPARE(session.initialise(m_saved.filePath("bonus.txt"), seed, {}, blanksLeftOut).kind,
                  InitResult::Kind::Ready);
-        for (const char *count : {"5", "9", "4", "1"}) {
-            if (session.start(count).kind == StartResult::Kind::Rolling)
-                session.stop(), session.reveal();
-            session.forfeit(2);
-        }
+        for (const char *count : {"5", "9", "4", "1"})
+            drawRounds(session, {count}), session.forfeit(2);
         const DrawRecord record{"Taviro test",    session.listFacts(), seed, {}, generatorName(), {},
                                 session.rounds(), session.forfeits(),  {},   {}};
         QVERIFY(DrawFiles(m_saved.path()).save(session.log().text(), ListEncoding::Gbk, &record).ok);
@@ -163,7 +160,7 @@ private slots:
         SeededRandomiser randomiser;
         DrawSession session(randomiser);
         QCOMPARE(session.initialise(dir.filePath("bonus.txt"), seed, plan).kind, InitResult::Kind::Ready);
-        session.start("2"), session.stop(), session.reveal();
+        drawRounds(session, {"2"});
         const DrawRecord record{"Taviro test", session.listFacts(), seed, {}, generatorName(),
                                 plan,          session.rounds(),    {},   {}, {}};
         QVERIFY(DrawFiles(dir.path()).save(session.log().text(), session.listEncoding(), &record).ok);

@@ -32,6 +32,14 @@ inline QByteArray numberedLines(int n) // "L1" CR LF "L2" CR LF ... "Ln" CR LF
     return out;
 }
 
+// Starts a round of each count in turn, stopped and revealed when it rolls.
+inline void drawRounds(taviro::DrawSession &session, const QStringList &counts)
+{
+    for (const QString &count : counts)
+        if (session.start(count).kind == taviro::StartResult::Kind::Rolling)
+            session.stop(), session.reveal();
+}
+
 // Each box's text, in turn; a question is answered as `replies` say, else No.
 struct RecordingBoxes : taviro::MessageBoxes
 {
