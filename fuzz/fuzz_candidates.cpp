@@ -1,16 +1,12 @@
 // Fuzzes the candidate-file reader: chunked reading agrees with reading at once and with the whole-buffer
 // split, a list is read only when every record decodes, and what is read is what the bytes say.
+#include "fuzz.h"
 #include "lists/candidate_list.h"
 #include "lists/legacy_text.h"
 
 #include <QBuffer>
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace taviro;
-
-static void check(bool condition) { condition ? void() : std::abort(); }
 
 static CandidateFile read(QByteArray bytes, int chunkSize)
 {

@@ -1,8 +1,6 @@
 // Fuzzes the per-round count box: any text gives "use 1" (0) or a count in 1..32767 that reads back as itself.
+#include "fuzz.h"
 #include "draw/draw_session.h"
-
-#include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,18 +1,14 @@
 // Fuzzes the CSV reader as Initialise reads a .csv file: the records agree with those of a plain reading of the
 // rules, character by character (the reader goes by runs, for speed); a file without quotes gives its lines with
 // tabs for commas (but a blank last line); no record holds a line end; and the questions are asked of them.
+#include "fuzz.h"
 #include "lists/candidate_list.h"
 #include "lists/csv_records.h"
 #include "lists/left_out_lines.h"
 
 #include <QBuffer>
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace taviro;
-
-static void check(bool condition) { condition ? void() : std::abort(); }
 
 // RFC 4180 as the reader follows it, one character at a time.
 static QStringList plainRecords(const QString &text)

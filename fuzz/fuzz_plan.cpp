@@ -1,16 +1,12 @@
 // Fuzzes the prize plan's reading: any bytes give no plan, prizes whose lines read back as themselves and that come
 // back whole from the record, or a refusal that names 奖项.txt and a line that is there, never line 0.
+#include "fuzz.h"
 #include "lists/prize_plan.h"
 #include "output/draw_record.h"
 
 #include <QBuffer>
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace taviro;
-
-static void check(bool condition) { condition ? void() : std::abort(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

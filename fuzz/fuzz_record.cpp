@@ -1,6 +1,7 @@
 // Fuzzes the record's parser and the replay behind it: any bytes give a record or a reason; a record reads back as
 // itself once written again, and its draw repeated from a fixed list either agrees round by round or names the first
 // round or forfeit that does not, within the record's rounds and forfeits.
+#include "fuzz.h"
 #include "draw/draw_replay.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_record.h"
@@ -9,12 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace taviro;
-
-static void check(bool condition) { condition ? void() : std::abort(); }
 
 static bool sameRound(const DrawRound &a, const DrawRound &b)
 {

@@ -1,16 +1,12 @@
 // Fuzzes the public seed: any text gives no seed or the UTF-8 of the text without blanks around it, one line, whose
 // commitment and ChaCha20 key are the SHA-256 sums they are said to be, and which comes back from its own text and
 // from the record unchanged; 64 hex digits read back as a system seed.
+#include "fuzz.h"
 #include "output/draw_record.h"
 
 #include <QCryptographicHash>
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace taviro;
-
-static void check(bool condition) { condition ? void() : std::abort(); }
 
 static void checkSeed(const DrawSeed &seed)
 {

@@ -3,18 +3,14 @@
 // mutations reach the XML and not only the zip's checks; any other input is the zip file itself. Whatever the
 // bytes, the reader ends, and what it reads is within the limits: no more rows, columns or text than a list may
 // have, no line end inside a line, a refused sheet named by a cell beyond the limit.
+#include "fuzz.h"
 #include "lists/candidate_list.h"
 #include "lists/left_out_lines.h"
 #include "lists/workbook.h"
 
 #include <QRegularExpression>
 
-#include <cstdint>
-#include <cstdlib>
-
 using namespace taviro;
-
-static void check(bool condition) { condition ? void() : std::abort(); }
 
 static quint32 crc32(const QByteArray &bytes)
 {

@@ -1,11 +1,10 @@
 // Replays the committed corpus through a fuzz target without libFuzzer, so every test run checks those inputs.
+#include "fuzz.h"
+
 #include <QDir>
 #include <QFile>
 
-#include <cstdint>
 #include <cstdio>
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
 int main(int argc, char **argv)
 {
