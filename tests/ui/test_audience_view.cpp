@@ -1,5 +1,5 @@
-// The big screen on two offscreen screens (a laptop and a projector) or on one: where it opens, which keys it
-// takes, what it shows and that no winner is ever cut. Usage: ui_audience_view [one-screen] [test function ...]
+// The big screen on two offscreen screens (a laptop and a projector) or on one (ui_audience_one_screen): where it
+// opens, which keys it takes, what it shows and that no winner is ever cut. The screens are the CMake file's.
 
 #include "main_window_fixture.h"
 
@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTemporaryFile>
 
 using namespace taviro;
 
@@ -52,11 +51,6 @@ class TestAudienceView : public QObject
     QScreen *projector() const { return QGuiApplication::screens().constLast(); }
 
 private slots:
-    void initTestCase()
-    {
-        QCOMPARE(QGuiApplication::screens().size(), 2); // the laptop and the projector of the screen file
-    }
-
     // A round of 1, 10 and 100, workbook rows, rare names, a last group of 4500: every winner once, in order, whole,
     // at a readable size and as large as the count allows; pages only where one screen cannot hold them readably.
     void winnersShowWhole_data()
@@ -142,17 +136,13 @@ private slots:
         MainWindowFixture::press(Qt::Key_F5);
         QVERIFY(!view.isVisible());
     }
-};
 
-// With one screen the view covers it and takes the keys: Enter draws one round however long it is held, Esc gives
-// the main window back.
-class TestAudienceOneScreen : public QObject
-{
-    Q_OBJECT
-
-private slots:
+    // With one screen the view covers it and takes the keys: Enter draws one round however long it is held, Esc gives
+    // the main window back.
     void coversTheScreenAndTakesTheKeys()
     {
+        if (QGuiApplication::screens().size() > 1)
+            QSKIP("ui_audience_one_screen runs it on one screen");
         MainWindowFixture f;
         f.initialise(numberedNames(20));
         MainWindowFixture::press(Qt::Key_F5);
@@ -173,34 +163,5 @@ private slots:
     }
 };
 
-// The screens come from a screen file of Qt's offscreen platform, written here: a 1280x800 laptop with a 1920x1080
-// projector to its right, or the 1920x1080 screen alone.
-int main(int argc, char *argv[])
-{
-    const bool oneScreen = argc > 1 && qstrcmp(argv[1], "one-screen") == 0;
-    // Relative to the current folder: the platform's options are apart by colons, so a path may not hold a
-    // drive's (C:\ under Wine).
-    QTemporaryFile screens("audience-screens-XXXXXX.json");
-    const QByteArray projector = R"({"name":"projector","x":1280,"y":0,"width":1920,"height":1080,"logicalDpi":96})";
-    const QByteArray laptop = R"({"name":"laptop","x":0,"y":0,"width":1280,"height":800,"logicalDpi":96},)";
-    QByteArray one = projector;
-    if (!screens.open()
-        || !screens.write(R"({"screens":[)" + (oneScreen ? one.replace("1280", "0") : laptop + projector) + "]}")
-        || !screens.flush())
-        return 1;
-    const QString relative = QDir::current().relativeFilePath(screens.fileName());
-    std::vector<QByteArray> args{argv[0], "-platform", "offscreen:configfile=" + relative.toLocal8Bit()};
-    for (int i = oneScreen ? 2 : 1; i < argc; ++i)
-        args.emplace_back(argv[i]);
-    std::vector<char *> pointers;
-    for (QByteArray &arg : args)
-        pointers.push_back(arg.data());
-    int count = int(pointers.size());
-    pointers.push_back(nullptr);
-    QApplication app(count, pointers.data());
-    TestAudienceView twoScreens;
-    TestAudienceOneScreen alone;
-    return QTest::qExec(oneScreen ? static_cast<QObject *>(&alone) : &twoScreens, count, pointers.data());
-}
-
+QTEST_MAIN(TestAudienceView)
 #include "test_audience_view.moc"
