@@ -156,29 +156,23 @@ private slots:
         QTest::addColumn<qint64>("hole"); // as File's
         QTest::addColumn<QString>("says");
         QTest::addColumn<QList<Prize>>("prizes");
+        const auto refused = [](const char *row, const QByteArray &bytes, qint64 hole, const QString &says) {
+            QTest::newRow(row) << bytes << hole << says << QList<Prize>{};
+        };
         const QString longPlan = "奖项.txt太长了：最多写10000个奖项，连同空行最多20000行。请改正后再点击初始化。";
-        QTest::newRow("100000 lines") << QByteArray("一等奖 1\r\n").repeated(100000) << 0LL << longPlan
-                                      << QList<Prize>{};
-        QTest::newRow("10001 prizes") << QByteArray("一等奖 1\r\n").repeated(10001) << 0LL << longPlan
-                                      << QList<Prize>{};
-        QTest::newRow("named pipe") << QByteArray() << -2LL
-                                    << "无法读取奖项.txt（它不是普通文件），请检查该文件后再点击初始化。"
-                                    << QList<Prize>{};
-        QTest::newRow("65 MiB") << QByteArray("一等奖 1") << qint64(65) * 1024 * 1024
-                                << "奖项.txt太大了（超过64MB），不像是奖项，请检查该文件后再点击初始化。"
-                                << QList<Prize>{};
-        QTest::newRow("GBK, line 2 undecodable")
-            << QByteArray("A 1\r\n\xB0 2") << 0LL
-            << "奖项.txt的第2行有无法识别的字符，奖项的名称会显示成乱码，所以没有读入。"
-               "这个文件可能混用了两种编码，或者不是文本文件。\n"
-               "请检查这一行，然后用记事本打开奖项.txt，点“另存为”，"
-               "在“编码”中选择“UTF-8”或者“ANSI”（即GBK）保存，再点击初始化。"
-            << QList<Prize>{};
-        QTest::newRow("line 3 wrong")
-            << QByteArray("一等奖 1\r\n\r\n二等奖") << 0LL
-            << "奖项.txt的第3行写得不对：每行写一个奖项，先写名称，空一格，再写人数，例如“三等奖 10”。"
-               "请改正后再点击初始化。"
-            << QList<Prize>{};
+        refused("100000 lines", QByteArray("一等奖 1\r\n").repeated(100000), 0, longPlan);
+        refused("10001 prizes", QByteArray("一等奖 1\r\n").repeated(10001), 0, longPlan);
+        refused("named pipe", {}, -2, "无法读取奖项.txt（它不是普通文件），请检查该文件后再点击初始化。");
+        refused("65 MiB", "一等奖 1", qint64(65) << 20,
+                "奖项.txt太大了（超过64MB），不像是奖项，请检查该文件后再点击初始化。");
+        refused("GBK, line 2 undecodable", "A 1\r\n\xB0 2", 0,
+                "奖项.txt的第2行有无法识别的字符，奖项的名称会显示成乱码，所以没有读入。"
+                "这个文件可能混用了两种编码，或者不是文本文件。\n"
+                "请检查这一行，然后用记事本打开奖项.txt，点“另存为”，"
+                "在“编码”中选择“UTF-8”或者“ANSI”（即GBK）保存，再点击初始化。");
+        refused("line 3 wrong", "一等奖 1\r\n\r\n二等奖", 0,
+                "奖项.txt的第3行写得不对：每行写一个奖项，先写名称，空一格，再写人数，例如“三等奖 10”。"
+                "请改正后再点击初始化。");
         QTest::newRow("a tab inside a name") << QByteArray("三等奖\t10\r\n \r\n一等\t奖 1") << 0LL << QString()
                                              << QList<Prize>{{"三等奖", 10}, {"一等\t奖", 1}};
     }

@@ -7,7 +7,6 @@
 
 #include <QAccessible>
 #include <QCryptographicHash>
-#include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
 
