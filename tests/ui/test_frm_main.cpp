@@ -307,7 +307,7 @@ private slots:
     }
 
     // A UTF-8 list with LF line ends, as today's editors write it: names beyond GBK (CJK Extension A and B) are
-    // drawn with real glyphs, never a box or half a surrogate pair, on screen and in print, and saved in UTF-8.
+    // drawn with real glyphs, never a box or half a surrogate pair, on screen and in print (e2e saves such a list).
     void unicodeList()
     {
         const QStringList names{"刘䶮", "𠮷田", "𪚥"};
@@ -315,9 +315,6 @@ private slots:
         click("Cmd_Init");
         QCOMPARE(roll()->text(), "共3条数据！");
         round(3); // the scripted reveal reverses the round
-        click("Cmd_Save");
-        QCOMPARE(readAll(resultsFilePath(f->folder.path())),
-                 "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t𪚥\r\n[2]:\t𠮷田\r\n[3]:\t刘䶮\r\n").toUtf8());
         QCOMPARE(results()->toPlainText(), "摇号结果\n\n[1]:\t𪚥\n[2]:\t𠮷田\n[3]:\t刘䶮");
 #ifdef Q_OS_WIN // Wine's offscreen fonts are this machine's common ones; Windows has SimSun-ExtB
         if (!qEnvironmentVariableIsSet("TAVIRO_RARE_FONTS"))
