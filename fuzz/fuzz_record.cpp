@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(a.resultsFile == r.resultsFile && a.resultsSha256 == r.resultsSha256
           && a.resultsEncoding == r.resultsEncoding);
 
-    const Replay replay = replayDraw(fixedList(), r.seed, r.plan, r.rounds, r.list.choices, r.forfeits);
+    const Replay replay =
+        replayDraw(fixedList(), r.seed, r.plan, r.rounds, r.list.choices, r.forfeits, r.list.excluded);
     check(replay.firstDifference >= -1 && replay.firstDifference < r.rounds.size());
     check(replay.badForfeit >= -1 && replay.badForfeit < r.forfeits.size());
     check(replay.rounds.size() <= r.rounds.size());

@@ -152,8 +152,8 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
     QString why;
     if (QFile listed(list); !openToRead(listed, why))
         return verdict(1, QStringLiteral("无法读取名单%1（%2），无法核对。").arg(native(list), why));
-    const Replay replay =
-        replayDraw(list, record.seed, record.plan, record.rounds, record.list.choices, record.forfeits);
+    const Replay replay = replayDraw(list, record.seed, record.plan, record.rounds, record.list.choices,
+                                     record.forfeits, record.list.excluded);
     if (replay.init.kind == InitResult::Kind::ChoicesDoNotFit && replay.list.sha256 == record.list.sha256) {
         const ListChoices &said = record.list.choices;
         const ListQuestions &found = replay.init.questions;

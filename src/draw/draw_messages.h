@@ -14,6 +14,11 @@ inline QString lastGroup(const QString &names)
     return QStringLiteral("仅剩最后一组候选项目，就是") + names + QStringLiteral("，不足以进行一次摇号！");
 }
 inline QString countLabel(int n) { return QStringLiteral("共") + QString::number(n) + QStringLiteral("条数据！"); }
+// `total` lines that could take part, `excluded` of them earlier winners left out.
+inline QString countLabelExcluding(int total, int excluded)
+{
+    return QStringLiteral("共%1条数据，其中%2人已中奖，不参加本次抽奖！").arg(total).arg(excluded);
+}
 inline QString rollPlaceholder() { return QStringLiteral("---------"); }
 
 } // namespace taviro::msg

@@ -15,13 +15,21 @@ bool sameRound(const DrawRound &a, const DrawRound &b)
 } // namespace
 
 Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
-                  const QList<DrawRound> &recorded, const ListChoices &choices, const QList<Forfeit> &forfeits)
+                  const QList<DrawRound> &recorded, const ListChoices &choices, const QList<Forfeit> &forfeits,
+                  const Exclusion &excluded)
 {
-    Replay replay;
     SeededRandomiser randomiser(seed);
     DrawSession session(randomiser);
+    return replayDraw(session, listPath, seed, plan, recorded, choices, forfeits, excluded);
+}
+
+Replay replayDraw(DrawSession &session, const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
+                  const QList<DrawRound> &recorded, const ListChoices &choices, const QList<Forfeit> &forfeits,
+                  const Exclusion &excluded)
+{
+    Replay replay;
     // The record's answers, never the organiser's: nothing is asked.
-    replay.init = session.initialise(listPath, seed, plan, choices);
+    replay.init = session.initialise(listPath, seed, plan, choices, excluded);
     replay.list = session.listFacts();
     if (replay.init.kind != InitResult::Kind::Ready) {
         replay.list.sha256 = replay.init.listSha256; // the list read, for the fingerprint it is told by

@@ -18,9 +18,16 @@ struct Replay
 
 // `choices` are the record's answers about the list's heading and blank
 // lines; a record that states none draws from every line. `forfeits` are
-// replayed where they were made, between the rounds.
+// replayed where they were made, between the rounds; `excluded` gives the
+// lines the record says were left out for earlier winners.
 Replay replayDraw(const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
                   const QList<DrawRound> &recorded, const ListChoices &choices = ListChoices::everyLine(),
-                  const QList<Forfeit> &forfeits = {});
+                  const QList<Forfeit> &forfeits = {}, const Exclusion &excluded = {});
+
+// The same, drawn by `session` (not yet initialised) with its own randomiser,
+// which then stands where the record ends: a draw carried on after a crash.
+Replay replayDraw(DrawSession &session, const QString &listPath, const DrawSeed &seed, const QList<Prize> &plan,
+                  const QList<DrawRound> &recorded, const ListChoices &choices, const QList<Forfeit> &forfeits,
+                  const Exclusion &excluded);
 
 } // namespace taviro

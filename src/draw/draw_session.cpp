@@ -41,10 +41,20 @@ QVector<int> keepTakingPart(QStringList &lines, const QList<LeftOutLine> &leftOu
     return numbers;
 }
 
+// Lines given by a record: in order, each once, in the list and not left out already.
+bool linesFit(const QVector<int> &lines, qsizetype count, const QList<LeftOutLine> &leftOut)
+{
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i] < 1 || lines[i] > count || (i > 0 && lines[i] <= lines[i - 1])
+            || std::any_of(leftOut.cbegin(), leftOut.cend(), [&](const LeftOutLine &l) { return l.line == lines[i]; }))
+            return false;
+    return true;
+}
+
 } // namespace
 
 InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan,
-                                   const std::optional<ListChoices> &choices)
+                                   const std::optional<ListChoices> &choices, const Exclusion &exclusion)
 {
     InitResult result;
     if (isInitialised()) {
@@ -98,7 +108,19 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
             result.message = msg::listChangedWhileAsking(fileName);
             return result;
         }
-        const QList<LeftOutLine> leftOut = leftOutLines(result.questions, chosen);
+        QList<LeftOutLine> leftOut = leftOutLines(result.questions, chosen);
+        // Earlier winners go the way of a heading: the draw order is made over
+        // the candidates that take part.
+        Exclusion excluded = exclusion;
+        if (!excluded.texts.isEmpty())
+            excluded.lines = excludedLines(file.lines, leftOut, excluded.texts);
+        else if (!linesFit(excluded.lines, file.lines.size(), leftOut)) {
+            result.kind = InitResult::Kind::ChoicesDoNotFit;
+            result.message = msg::listChangedWhileAsking(fileName);
+            return result;
+        }
+        excluded.texts.clear(); // the record keeps their count and SHA-256
+        leftOut = withExcluded(leftOut, excluded.lines);
         QVector<int> lineNumbers = keepTakingPart(file.lines, leftOut);
         const int n = int(file.lines.size());
         result.count = n;
@@ -119,7 +141,7 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         m_lineNumbers = std::move(lineNumbers);
         m_leftOut = leftOut;
         m_heading = chosen.heading == ListChoices::Heading::LeftOut ? result.questions.heading : QStringList();
-        m_list = {fileName, file.size, file.sha256, file.encoding, n, chosen};
+        m_list = {fileName, file.size, file.sha256, file.encoding, n, chosen, excluded};
         m_seed = seed;
         m_plan = plan;
         m_prizeWon = QVector<int>(int(plan.size()), 0);
@@ -132,7 +154,8 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
         m_drawOrder = std::move(order);
         m_state = RoundState::Ready;
         result.kind = InitResult::Kind::Ready;
-        result.label = msg::countLabel(n);
+        const int out = int(excluded.lines.size());
+        result.label = excluded.any() ? msg::countLabelExcluding(n + out, out) : msg::countLabel(n);
     }
     return result;
 }
@@ -238,6 +261,12 @@ StartResult DrawSession::closeWithLastGroup()
     m_rounds.append(group);
     result.message = msg::lastGroup(names);
     return result;
+}
+
+void DrawSession::keepTimesOf(const QList<DrawRound> &recorded)
+{
+    for (int i = 0; i < m_rounds.size() && i < recorded.size(); ++i)
+        m_rounds[i].at = recorded.at(i).at;
 }
 
 QString DrawSession::stop()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw_seed.h"
+#include "lists/exclusion_list.h"
 #include "lists/left_out_lines.h"
 #include "lists/prize_plan.h"
 #include "results_log.h"
@@ -41,6 +42,7 @@ struct ListFacts
     ListEncoding encoding = ListEncoding::Gbk;
     int count = 0; // the candidates that take part
     ListChoices choices; // the answers about its heading and blank lines
+    Exclusion excluded; // the earlier winners left out: their texts' count and SHA-256, and the lines
 };
 
 // One round as the record keeps it: a drawn round (number 1, 2, ...) or the
@@ -154,8 +156,11 @@ public:
     // Without `choices`, a list with a heading row or blank lines gives
     // Questions and nothing changes; with them, the lines they leave out take
     // no part, and answers about other lines than the list has are refused.
+    // `exclusion` leaves out the lines whose text it names, or, when it names
+    // no texts (a replay), the lines it gives; lines it gives that the list
+    // does not have are refused like answers that do not fit.
     InitResult initialise(const QString &candidateFilePath, const DrawSeed &seed, const QList<Prize> &plan = {},
-                          const std::optional<ListChoices> &choices = std::nullopt);
+                          const std::optional<ListChoices> &choices = std::nullopt, const Exclusion &exclusion = {});
 
     // A start request with the text of the count box.
     StartResult start(const QString &countText);
@@ -191,6 +196,8 @@ public:
     const ListFacts &listFacts() const { return m_list; }
     const DrawSeed &seed() const { return m_seed; }
     const QList<DrawRound> &rounds() const { return m_rounds; }
+    // A draw carried on from its record keeps the times its rounds were drawn at.
+    void keepTimesOf(const QList<DrawRound> &recorded);
     const QList<Prize> &plan() const { return m_plan; }
     NextPrize nextPrize() const;
 

@@ -8,11 +8,12 @@
 namespace taviro {
 
 // Why a line of the list takes no part in the draw. Initialise asks about
-// each kind before it draws, and the record states the answers, so that a
-// checker leaves out the same lines.
+// a heading and blank lines before it draws, and the record states the
+// answers and the lines excluded, so that a checker leaves out the same lines.
 enum class LeftOutReason {
     Heading, // the first row of a workbook or CSV file: its columns' titles
     Blank, // empty, or nothing but spaces, tabs and full-width spaces
+    Excluded, // an earlier winner's text, from the files the organiser named (exclusion_list.h)
 };
 
 struct LeftOutLine

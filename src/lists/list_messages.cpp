@@ -14,6 +14,12 @@ QString unreadable(const QString &fileName, const QString &reason)
         + QStringLiteral("），请检查该文件后再点击初始化。");
 }
 
+QString unreadableExclusion(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("无法读取排除名单") + fileName + QStringLiteral("（") + reason
+        + QStringLiteral("），请检查该文件后再点击初始化。");
+}
+
 QString tooLarge(const QString &fileName)
 {
     return fileName + QStringLiteral("太大了（超过") + QString::number(kMaxCandidateBytes / (1024 * 1024))

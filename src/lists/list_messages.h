@@ -19,6 +19,8 @@ inline QString tooMany() { return QStringLiteral("记录总数不要超过10000�
 // what would show garbled: the list's names, or a plan's prize names.
 QString unreadable(const QString &fileName, const QString &reason);
 QString tooLarge(const QString &fileName);
+// A file of earlier winners to leave out that cannot be read.
+QString unreadableExclusion(const QString &fileName, const QString &reason);
 QString undecodable(const QString &fileName, int line, const QString &what = QStringLiteral("名单中的名字"));
 // Why the file at `path` could not be opened or read, in words of the
 // messages' own language: the system's (English) words would stand in the

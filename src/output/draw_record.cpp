@@ -75,6 +75,36 @@ bool parseChoices(const QHash<QString, QString> &fields, ListChoices &choices)
     return true;
 }
 
+// The earlier winners left out: how many texts the files named, their
+// SHA-256 (exclusionSha256) and the lines they left out; no field when none
+// were named, so that such a record reads as it did before.
+QStringList exclusionFields(const Exclusion &excluded)
+{
+    if (!excluded.any())
+        return {};
+    QStringList numbers;
+    for (int line : excluded.lines)
+        numbers.append(QString::number(line));
+    return {QStringLiteral("排除\t%1\t").arg(excluded.textCount) + hex(excluded.sha256) + QLatin1Char('\t')
+            + numbers.join(QLatin1Char(','))};
+}
+
+bool parseExclusion(const QHash<QString, QString> &fields, Exclusion &excluded)
+{
+    if (!fields.contains(QStringLiteral("排除")))
+        return true;
+    static const QRegularExpression field(
+        QStringLiteral("^([1-9]\\d{0,8})\\t([0-9a-f]{64})\\t((?:[1-9]\\d{0,4}(?:,[1-9]\\d{0,4})*)?)$"));
+    const QRegularExpressionMatch m = field.match(fields.value(QStringLiteral("排除")));
+    if (!m.hasMatch())
+        return false;
+    excluded.textCount = m.captured(1).toInt();
+    excluded.sha256 = QByteArray::fromHex(m.captured(2).toLatin1());
+    for (const QString &line : m.captured(3).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        excluded.lines.append(line.toInt());
+    return true;
+}
+
 } // namespace
 
 QString recordFileName() { return kRecordStem + QStringLiteral(".txt"); }
@@ -93,7 +123,7 @@ QByteArray encodeRecord(const DrawRecord &r)
     field(QStringLiteral("名单SHA-256"), hex(r.list.sha256));
     field(QStringLiteral("名单编码"), encodingName(r.list.encoding));
     field(QStringLiteral("候选人数"), QString::number(r.list.count));
-    lines << choiceFields(r.list.choices);
+    lines << choiceFields(r.list.choices) << exclusionFields(r.list.excluded);
     field(QStringLiteral("种子类型"),
           r.seed.kind == DrawSeed::Kind::Public ? QStringLiteral("公开") : QStringLiteral("系统"));
     field(QStringLiteral("种子"), r.seed.text());
@@ -196,6 +226,8 @@ ParsedRecord parseRecord(const QByteArray &bytes)
     r.list.count = fields.value("候选人数").toInt();
     if (!parseChoices(fields, r.list.choices))
         return refused(QStringLiteral("“表头”或“空行”一项的写法不对"));
+    if (!parseExclusion(fields, r.list.excluded))
+        return refused(QStringLiteral("“排除”一项的写法不对"));
     const bool known = encodingNamed(fields.value("名单编码"), r.list.encoding);
     const QString kind = fields.value("种子类型");
     r.seed = kind == QStringLiteral("公开") ? DrawSeed::publicText(fields.value("种子"))
