@@ -166,7 +166,8 @@ int main(int argc, char *argv[])
 
     taviro::SeededRandomiser randomiser;
     taviro::FrmMain window({&taviro::standardMessageBoxes(), &taviro::systemPrintService(), &randomiser, folder.path,
-                            folder.named, taviro::DrawSeed::publicText(command.seed), command.list});
+                            folder.named, taviro::DrawSeed::publicText(command.seed), command.list, command.exclude,
+                            lock && lock->isLocked()});
     // The main window's own icon, not the application's: the About window has none.
     window.setWindowIcon(QIcon(QStringLiteral(":/taviro/taviro.png")));
     taviro::connectAboutWindow(window);

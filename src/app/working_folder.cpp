@@ -112,6 +112,12 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
                                                    "<n> (1 is the first; a projector is usually 2)."),
                                     QStringLiteral("n"));
     parser.addOption(screen);
+    const QCommandLineOption exclude(QStringLiteral("exclude"),
+                                     QStringLiteral("Leaves out the earlier winners <file> names: a results file "
+                                                    "(摇号结果*.txt), a record (摇号记录*.txt) or a list of names, one "
+                                                    "a line. May be given more than once."),
+                                     QStringLiteral("file"));
+    parser.addOption(exclude);
     const QCommandLineOption fingerprint(QStringLiteral("fingerprint"),
                                          QStringLiteral("Prints the fingerprint (SHA-256) of the list PATH, or of "
                                                         "bonus.txt in the working folder, and exits."));
@@ -172,6 +178,11 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &versio
         line.seed = parser.value(seed).trimmed();
         if (line.seed.isEmpty() || line.seed.contains(QLatin1Char('\n')) || line.seed.contains(QLatin1Char('\r')))
             return refuse(QStringLiteral("the seed must be one line of text"));
+    }
+    for (const QString &file : parser.values(exclude)) {
+        if (!QFileInfo(file).isFile())
+            return refuse(QStringLiteral("'%1' is not a file to exclude winners by").arg(file));
+        line.exclude.append(QDir::cleanPath(QFileInfo(file).absoluteFilePath()));
     }
     if (paths.size() > 1)
         return refuse(QStringLiteral("only one PATH may be given, not %1").arg(paths.size()));

@@ -10,7 +10,7 @@ class QLockFile;
 
 namespace taviro {
 
-// What `taviro [--scale F] [--seed TEXT] [--screen N] [PATH]`, `taviro --fingerprint
+// What `taviro [--scale F] [--seed TEXT] [--screen N] [--exclude FILE]... [PATH]`, `taviro --fingerprint
 // [LIST]` or `taviro --verify RECORD [LIST]` asks for.
 struct CommandLine
 {
@@ -22,6 +22,7 @@ struct CommandLine
     QString seed; // the public seed; empty without --seed
     QByteArray scale; // the factor for QT_SCALE_FACTOR; empty without --scale
     int screen = 0; // the screen (from 1) the big screen opens on at start; 0 without --screen
+    QStringList exclude; // the files of earlier winners to leave out (--exclude), as absolute paths
     QString text; // the help or version text, or the one line that refuses
     QStringList qtOptions; // Qt's own options that were given ("platform", "reverse", ...), left to Qt
 };

@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <tuple>
 
 #include <utility>
 
@@ -30,14 +34,14 @@ QString RecoveryFile::keep(const QString &logText, ListEncoding list, const Draw
         return {};
     // The name is claimed by the first write, so a copy that another run
     // left behind, even one initialised in the same second, is never replaced.
-    if (m_written.isEmpty())
+    if (!m_written)
         m_path = firstFreePath();
     const QByteArray bytes = encodeResults(logText, list);
     SaveOutcome outcome = writeFileAtomically(m_path, bytes);
     if (outcome.ok && record)
         outcome = writeRecordFor(m_path, bytes, *record);
     if (outcome.ok) {
-        m_written = bytes;
+        m_written = true;
         m_failureReported = false;
         return {};
     }
@@ -53,10 +57,17 @@ void RecoveryFile::resultsSaved()
     // Also a copy behind the log, left by a round whose write failed: its
     // entries are all in the results file now. Another run's copy is never
     // this run's path.
-    if (!m_written.isEmpty() && QFile::remove(m_path)) {
+    if (m_written && QFile::remove(m_path)) {
         QFile::remove(recordPathForResults(m_path));
-        m_written.clear();
+        m_written = false;
     }
+}
+
+void RecoveryFile::carryOn(const QString &path)
+{
+    m_baseName = QFileInfo(path).completeBaseName();
+    m_path = path;
+    m_written = true;
 }
 
 QString RecoveryFile::firstFreePath() const
@@ -70,6 +81,36 @@ QString RecoveryFile::firstFreePath() const
     for (int n = 2; taken(name); ++n)
         name = m_baseName + QStringLiteral("_%1.txt").arg(n);
     return folder.filePath(name);
+}
+
+QList<InterruptedDraw> interruptedDraws(const QString &folder, const QString &listName)
+{
+    static const QRegularExpression copy(QStringLiteral("^摇号记录_自动保存_(\\d{8}-\\d{6})(?:_(\\d+))?\\.txt$"));
+    struct Found
+    {
+        QString stamp;
+        int n;
+        InterruptedDraw draw;
+    };
+    QList<Found> found;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("摇号记录_自动保存_*.txt")}, QDir::Files)) {
+        const QRegularExpressionMatch m = copy.match(name);
+        QFile file(dir.filePath(name));
+        if (!m.hasMatch() || !file.open(QIODevice::ReadOnly))
+            continue;
+        const ParsedRecord parsed = parseRecord(file.readAll());
+        if (parsed.ok && parsed.record.list.fileName == listName)
+            found.append({m.captured(1),
+                          m.captured(2).isEmpty() ? 1 : m.captured(2).toInt(),
+                          {dir.filePath(name), parsed.record}});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Found &a, const Found &b) { return std::tie(a.stamp, a.n) > std::tie(b.stamp, b.n); });
+    QList<InterruptedDraw> draws;
+    for (Found &f : found)
+        draws.append(std::move(f.draw));
+    return draws;
 }
 
 QString recoveryBaseName(const QDateTime &initialisedAt)

@@ -31,6 +31,10 @@ public:
     // the last successful write.
     QString keep(const QString &logText, ListEncoding list, const DrawRecord *record = nullptr);
 
+    // The run carries on the draw of an earlier run that ended without saving:
+    // its copy at `path` (and its record beside it) goes on as this run's.
+    void carryOn(const QString &path);
+
     // Save or Print has written the results file. The log only grows within
     // a run, so whatever this run's copy holds, the results file holds it too:
     // the copy and its record go. A later round writes them again.
@@ -45,9 +49,22 @@ private:
     QString m_folder;
     QString m_baseName; // without ".txt"; empty before begin()
     QString m_path;
-    QByteArray m_written; // the bytes on disk under m_path; empty when none are
+    bool m_written = false; // this run's copy is on disk under m_path
     bool m_failureReported = false;
 };
+
+// A run that ended without saving (killed, crashed, the power cut) left the
+// record copy of its draw behind: 摇号记录_自动保存_….txt.
+struct InterruptedDraw
+{
+    QString recordPath;
+    DrawRecord record;
+};
+
+// The record copies in `folder` of draws from the list named `listName`,
+// newest first (by the moment in their name). A copy that cannot be read as
+// a record is no draw to carry on and is left out.
+QList<InterruptedDraw> interruptedDraws(const QString &folder, const QString &listName);
 
 // "摇号结果_自动保存_20260101-093000", for a run initialised at that moment.
 QString recoveryBaseName(const QDateTime &initialisedAt);

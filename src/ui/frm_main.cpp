@@ -11,6 +11,8 @@
 #include "lists/candidate_list.h"
 #include "draw/draw_seed.h"
 #include "lists/prize_plan.h"
+#include "draw/draw_replay.h"
+#include "lists/exclusion_list.h"
 #include "ui/version.h"
 #include "window_sizing.h"
 
@@ -28,6 +30,8 @@
 #include <QMenu>
 #include <QGroupBox>
 #include <QContextMenuEvent>
+#include <QCryptographicHash>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -243,8 +247,10 @@ void FrmMain::showNextPrize()
 void FrmMain::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    if (!m_session.isInitialised())
+    if (!m_session.isInitialised()) {
         menu.addAction(QStringLiteral("输入公开种子…"), this, &FrmMain::askPublicSeed);
+        menu.addAction(QStringLiteral("排除已中奖者…"), this, &FrmMain::askExclusions);
+    }
     QAction *view = menu.addAction(QStringLiteral("大屏幕"), this, &FrmMain::toggleAudienceView);
     view->setShortcut(QKeySequence(Qt::Key_F5)); // shown beside it; F5 itself is the window's key
     view->setCheckable(true);
@@ -330,6 +336,102 @@ void FrmMain::askPublicSeed()
     showFactsToAudience();
 }
 
+// A second sitting from the same list: the winners of the first (its
+// results file or record, or a list of names) take no part.
+void FrmMain::askExclusions()
+{
+    const QStringList files =
+        m_services.boxes->askFiles(boxParent(), QStringLiteral("排除已中奖者"), m_services.appFolder);
+    for (const QString &file : files)
+        if (!m_services.excludeFiles.contains(file))
+            m_services.excludeFiles.append(file);
+    if (files.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &file : qAsConst(m_services.excludeFiles))
+        names.append(QDir::toNativeSeparators(file));
+    inform(QStringLiteral("初始化时，这些文件中的中奖者不参加抽奖：\n") + names.join(QLatin1Char('\n')));
+}
+
+// The earlier winners named on the command line or in the menu, read at
+// Initialise; false when a file cannot be read (told), and nothing is drawn.
+bool FrmMain::readExclusions(Exclusion &exclusion)
+{
+    QStringList texts;
+    for (const QString &path : qAsConst(m_services.excludeFiles)) {
+        const ExclusionFile file = readExclusionFile(path);
+        if (!file.message.isEmpty()) {
+            inform(file.message);
+            return false;
+        }
+        texts += file.texts;
+    }
+    exclusion = m_services.excludeFiles.isEmpty() ? Exclusion() : Exclusion::ofTexts(texts);
+    return true;
+}
+
+// A draw of this list that an earlier run left unsaved (killed, crashed, the
+// power cut) may be carried on where it stopped: replayed from its record
+// copy, it goes on with the same seed, and its copy and record go on too.
+bool FrmMain::carryOnInterrupted(const QString &list)
+{
+    if (!m_services.folderLocked)
+        return false; // another run may be drawing it still
+    const QList<InterruptedDraw> draws = interruptedDraws(m_services.appFolder, QFileInfo(list).fileName());
+    if (draws.isEmpty())
+        return false;
+    QFile file(list);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const QByteArray sha256 = file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
+    const auto same = std::find_if(draws.cbegin(), draws.cend(),
+                                   [&](const InterruptedDraw &draw) { return draw.record.list.sha256 == sha256; });
+    if (same == draws.cend()) {
+        inform(QStringLiteral("上次中断的摇号（%1）之后名单已经改变，不能接着抽，开始新的摇号。")
+                   .arg(QFileInfo(draws.first().recordPath).fileName()));
+        return false;
+    }
+    const DrawRecord &r = same->record;
+    int winners = 0;
+    for (const DrawRound &round : r.rounds)
+        winners += int(round.winners.size());
+    if (!m_services.boxes->askYesNo(boxParent(),
+                                    QStringLiteral("上次的摇号在第%1轮后中断（已抽出%2人，种子%3），要接着抽吗？")
+                                        .arg(r.rounds.size())
+                                        .arg(winners)
+                                        .arg(r.seed.shown()),
+                                    kProductTitle))
+        return false;
+    // Drawn once on its own first: a copy that does not replay leaves this window as it was.
+    const Replay check = replayDraw(list, r.seed, r.plan, r.rounds, r.list.choices, r.forfeits, r.list.excluded);
+    if (check.init.kind != InitResult::Kind::Ready || check.firstDifference >= 0 || check.badForfeit >= 0) {
+        inform(QStringLiteral("按%1重新摇号的结果与它不符，不能接着抽，开始新的摇号。")
+                   .arg(QFileInfo(same->recordPath).fileName()));
+        return false;
+    }
+    replayDraw(m_session, list, r.seed, r.plan, r.rounds, r.list.choices, r.forfeits, r.list.excluded);
+    m_session.keepTimesOf(r.rounds);
+    m_recovery.carryOn(resultsPathForRecord(same->recordPath));
+    m_txtResults->setPlainText(toDisplayText(m_session.log().text()));
+    if (!r.rounds.isEmpty())
+        m_txtNum->setText(QString::number(r.rounds.last().count));
+    showReady(check.init.label);
+    moveResultsCaretToEnd();
+    return true;
+}
+
+void FrmMain::showReady(const QString &label)
+{
+    setRollText(label);
+    m_view->setRollNames(m_session.rollNames());
+    showNextPrize();
+    showFactsToAudience();
+    setStartEnabled(true);
+    // The focus moves on to Start, not into the settings panel.
+    if (focusWidget() == m_cmdInit)
+        m_cmdStart->setFocus(Qt::OtherFocusReason);
+    m_cmdInit->setEnabled(false);
+}
+
 // A message or question shows over the window the operator looks at: the
 // big screen when it covers this window's screen, else this window.
 QWidget *FrmMain::boxParent()
@@ -353,29 +455,26 @@ void FrmMain::cmdInitClick()
     // seed, or else fresh bytes of the system's entropy.
     const DrawSeed seed = m_services.publicSeed.isValid() ? m_services.publicSeed : DrawSeed::system();
     const QString list = m_services.listFile.isEmpty() ? findCandidateFile(m_services.appFolder) : m_services.listFile;
+    if (m_session.isInitialised() || carryOnInterrupted(list))
+        return;
     // A prize plan beside the list must be whole before anything is drawn.
     const PrizePlan plan = readPrizePlan(QFileInfo(list).path());
     if (!plan.message.isEmpty()) {
         inform(plan.message);
         return;
     }
-    InitResult result = m_session.initialise(list, seed, plan.prizes);
+    Exclusion exclusion;
+    if (!readExclusions(exclusion))
+        return;
+    InitResult result = m_session.initialise(list, seed, plan.prizes, std::nullopt, exclusion);
     // The list is read again with the answers; lines changed meanwhile are refused.
     if (result.kind == InitResult::Kind::Questions)
         result = m_session.initialise(list, seed, plan.prizes,
-                                      askAboutList(*m_services.boxes, boxParent(), result.questions));
+                                      askAboutList(*m_services.boxes, boxParent(), result.questions), exclusion);
     switch (result.kind) {
     case InitResult::Kind::Ready: {
         const QString refused = m_recovery.begin(QDateTime::currentDateTime());
-        setRollText(result.label);
-        m_view->setRollNames(m_session.rollNames());
-        showNextPrize();
-        showFactsToAudience();
-        setStartEnabled(true);
-        // The focus moves on to Start, not into the settings panel.
-        if (focusWidget() == m_cmdInit)
-            m_cmdStart->setFocus(Qt::OtherFocusReason);
-        m_cmdInit->setEnabled(false);
+        showReady(result.label);
         informIfAny(refused); // the list is read all the same
         break;
     }

@@ -33,6 +33,8 @@ struct FrmMainServices
     QString namedFolder = {}; // empty for the program's own folder; otherwise named in the list and save messages
     DrawSeed publicSeed = {}; // from the command line; else a system seed at Initialise, or one entered in the window
     QString listFile = {}; // a workbook or CSV named on the command line; else the list found in appFolder
+    QStringList excludeFiles = {}; // earlier winners to leave out: results files, records or lists of names
+    bool folderLocked = true; // no other run uses appFolder: a draw it left unsaved has ended
 };
 
 // The proof of a draw as the hall reads it: the list's fingerprint and the
@@ -87,6 +89,10 @@ private:
     void cmdPrintClick();
 
     void askPublicSeed();
+    void askExclusions();
+    bool readExclusions(Exclusion &exclusion);
+    bool carryOnInterrupted(const QString &list);
+    void showReady(const QString &label);
     int entryOnLine(int line) const;
     void forfeitEntry(int number);
     void takeBackForfeit(int number);

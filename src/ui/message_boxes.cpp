@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -95,6 +96,11 @@ public:
             return false;
         text = dialog.textValue();
         return true;
+    }
+    QStringList askFiles(QWidget *parent, const QString &title, const QString &folder) override
+    {
+        return QFileDialog::getOpenFileNames(parent, title, folder,
+                                             QStringLiteral("中奖名单 (*.txt *.csv *.xlsx);;所有文件 (*)"));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -23,6 +24,9 @@ public:
     // A modal box asking for one line of text, `text` holding what it starts
     // with; false when it is cancelled.
     virtual bool askText(QWidget *parent, const QString &label, const QString &title, QString &text) = 0;
+    // A modal dialog choosing one or more files to read, opening in `folder`;
+    // empty when it is cancelled.
+    virtual QStringList askFiles(QWidget *parent, const QString &title, const QString &folder) = 0;
 };
 
 // QMessageBox without an icon.

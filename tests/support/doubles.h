@@ -48,6 +48,7 @@ struct RecordingBoxes : taviro::MessageBoxes
     QStringList answers; // what askText answers, in turn; cancelled when none is left
     QList<bool> replies; // what askYesNo answers (true: Yes), in turn; No when none is left
     QList<Default> defaults; // each Yes/No question's default button, in turn
+    QStringList files; // what askFiles chooses
     void record(const QString &text) { shown.append(text), whileShown(); }
     void inform(QWidget *, const QString &text, const QString &) override { record(text); }
     bool askYesNo(QWidget *, const QString &text, const QString &, Default byDefault) override
@@ -64,6 +65,7 @@ struct RecordingBoxes : taviro::MessageBoxes
         text = answers.takeFirst();
         return true;
     }
+    QStringList askFiles(QWidget *, const QString &title, const QString &) override { return record(title), files; }
 };
 
 // A known draw: GenRndArray gives the arrays scripted in `arrays`, in turn, then 1, 2, ... NeededNum (the draw
