@@ -5,6 +5,7 @@
 #include "app/verify.h"
 #include "lists/candidate_list.h"
 #include "draw/draw_random.h"
+#include "draw/draw_replay.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"
 #include "output/recovery_file.h"
@@ -12,6 +13,7 @@
 #include "measure.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -198,6 +200,31 @@ int main(int argc, char **argv)
         return 1;
     const Figure verify = measure({}, [&] { g_sink += verifyRecord(dir.filePath(recordFileName())).status; });
     row("verify of a 10000-winner record (100 rounds)", verify);
+
+    // The same draw carried on after a crash, as Initialise does it: its record copy found and read, the list's
+    // SHA-256 compared, the draw replayed into the window's session.
+    QDir(dir.path()).mkpath("killed");
+    const QString killed = dir.filePath("killed");
+    if (!QFile::copy(path, killed + "/bonus.txt")
+        || !writeRecordFor(killed + "/摇号结果_自动保存_20260101-093000.txt", {}, record).ok)
+        return 1;
+    const Figure resume = measure([&] { session = std::make_unique<DrawSession>(randomiser); },
+                                  [&] {
+                                      const QList<InterruptedDraw> found = interruptedDraws(killed, "bonus.txt");
+                                      QFile list(killed + "/bonus.txt");
+                                      QCryptographicHash hash(QCryptographicHash::Sha256);
+                                      const DrawRecord &r = found.value(0).record;
+                                      if (found.size() != 1 || !list.open(QIODevice::ReadOnly) || !hash.addData(&list)
+                                          || hash.result() != r.list.sha256)
+                                          std::fprintf(stderr, "no draw to carry on\n");
+                                      const Replay again =
+                                          replayDraw(*session, killed + "/bonus.txt", r.seed, r.plan, r.rounds,
+                                                     r.list.choices, r.forfeits, r.list.excluded);
+                                      if (again.firstDifference >= 0 || session->remainingCount() != 0)
+                                          std::fprintf(stderr, "the draw did not replay\n");
+                                      g_sink += session->roundNumber();
+                                  });
+    row("resuming a 10000-winner draw (100 rounds)", resume);
 
     std::printf("\nratio reveal 10000 / reveal 1000              %6.2f\n", reveal10000.median / reveal1000.median);
     std::printf("ratio last group 5000 / last group 500        %6.2f\n", last5000.median / last500.median);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Usage: tests/e2e.sh [taviro | taviro-*-win64.zip]. The built program on a real X server by real keys; then a run
-# killed after a reveal. The Windows program runs from its zip under Wine, the same keys and the same bytes.
+# killed after a reveal, and carried on. The Windows program runs from its zip under Wine, the same keys and the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bin="$(realpath "${1:-build/taviro}")"
@@ -104,6 +104,22 @@ record_of() { local name; name="$(basename "$1")"; echo "$(dirname "$1")/摇号�
 verify "$(record_of "$work/$results")" "$(record_of "$killed_copy")"
 grep -aq $'^种子类型\t公开\r$' "$(record_of "$work/$results")" || fail "the public seed is not in the record"
 
+# Started again after the kill, Initialise offers to carry the draw on (上次的摇号在第2轮后中断…, 是 by Enter): one
+# more round and Save. The results are the killed copy's and one more entry, and the draw checks out as one.
+cp "$killed_copy" "$work/last"
+start_app "${installed[@]}" "$killed"
+keys alt+i
+answer_box Taviro
+keys --delay 50 Return Return
+wait_entries "$work/killed" 3
+keys alt+s
+answer_box Taviro
+kill_app
+[ -z "$(copy_in "$work/killed")" ] || fail "the carried-on copy outlived its Save"
+head -c "$(stat -c %s "$work/last")" "$work/killed/摇号结果.txt" | cmp -s - "$work/last" \
+  && [ "$(grep -ac '^\[' "$work/killed/摇号结果.txt")" = 3 ] || fail "the draw carried on is not the killed one's"
+verify "$work/killed/摇号记录.txt"
+
 # A third run where the killed one left its stale lock: it starts, and a second start in the same folder only says
 # so; it draws by a prize plan of three prizes, and its Save keeps the second run's results and record under their
 # dated names.
@@ -157,7 +173,7 @@ names = [line.split('\t', 1)[1] for line in text.decode('utf-8-sig').split('\r\n
 expected = len(candidates) if results.endswith('/摇号结果.txt') else 22  # Wine: the copy of the first 22
 assert len(set(names)) == len(names) == expected and set(names) <= set(candidates), 'every candidate once'
 assert text == '\ufeff摇号结果\r\n\r\n'.encode() + entries(names, code='utf-8'), 'UTF-8 with its mark, numbered, CR LF'
-first, last = read('first'), open(copy, 'rb').read()
+first, last = read('first'), read('last')
 saved = open([os.path.join(work, 'killed', n) for n in os.listdir(os.path.join(work, 'killed')) if re.fullmatch(r'摇号结果_\d{4}-\d\d-\d\d_\d{4}\.txt', n)][0], 'rb').read()
 assert re.fullmatch(r'摇号结果_自动保存_\d{8}-\d{6}\.txt', os.path.basename(copy)), copy
 assert first in [heading + entries([n]) for n in killed] and saved == first, first
@@ -167,4 +183,4 @@ won = re.fullmatch('摇号结果\r\n\r\n三等奖\r\n\\[1]:\t(.*)\r\n二等奖\r
 assert won and len(set(won.groups()) & set(killed)) == len(won.groups()), plan  # every winner once
 PY
 [ -n "${wine:-}" ] && what="22 winners by keys, under Wine" || what="25 winners by keys, About, exit"
-echo "e2e: passed ($what; a UTF-8 list saved in UTF-8; the killed GBK run kept both winners as Save writes them; every record verified; one window per folder; earlier results kept)"
+echo "e2e: passed ($what; a UTF-8 list saved in UTF-8; the killed GBK run kept both winners as Save writes them and was carried on; every record verified; one window per folder; earlier results kept)"

@@ -19,7 +19,7 @@ int parseRoundCount(const QString &text)
 }
 
 DrawSession::DrawSession(DrawRandomiser &randomiser)
-    : m_randomiser(randomiser)
+    : m_randomiser(&randomiser)
 {}
 
 namespace {
@@ -130,8 +130,8 @@ InitResult DrawSession::initialise(const QString &candidateFilePath, const DrawS
             result.message = few ? msg::tooFew() : msg::tooMany();
             return result;
         }
-        m_randomiser.useSeed(seed);
-        QVector<int> order = m_randomiser.genRndArray(n, n);
+        m_randomiser->useSeed(seed);
+        QVector<int> order = m_randomiser->genRndArray(n, n);
         if (order.size() != n) { // the generator refused: nothing changes
             result.kind = InitResult::Kind::Unreadable;
             result.message = msg::randomRefused();
@@ -201,7 +201,7 @@ StartResult DrawSession::start(const QString &countText)
         return result;
     }
 
-    const QVector<int> ranks = m_randomiser.genRndArray(m_remaining, count);
+    const QVector<int> ranks = m_randomiser->genRndArray(m_remaining, count);
     if (ranks.size() != count) {
         result.kind = StartResult::Kind::Refused;
         result.message = msg::randomRefused();
@@ -282,7 +282,7 @@ RevealResult DrawSession::reveal()
     RevealResult result;
     if (m_state != RoundState::RevealPending)
         return result;
-    m_randomiser.reshuffle(m_roundPicks);
+    m_randomiser->reshuffle(m_roundPicks);
     m_rounds.last().winners = m_roundPicks;
     result.appendedLog += logPrize(m_rounds.last().prizeIndex);
     countForPrize(m_rounds.last().prizeIndex, int(m_roundPicks.size()));

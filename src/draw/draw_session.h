@@ -228,7 +228,7 @@ private:
     void countForPrize(int index, int winners);
     const DrawRound *roundOf(int entry) const;
 
-    DrawRandomiser &m_randomiser;
+    DrawRandomiser *m_randomiser; // a pointer: a session can be replaced by a new one
     RoundState m_state = RoundState::NotInitialised;
     QStringList m_candidates;
     QVector<int> m_lineNumbers;

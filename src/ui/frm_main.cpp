@@ -401,20 +401,20 @@ bool FrmMain::carryOnInterrupted(const QString &list)
                                         .arg(r.seed.shown()),
                                     kProductTitle))
         return false;
-    // Drawn once on its own first: a copy that does not replay leaves this window as it was.
-    const Replay check = replayDraw(list, r.seed, r.plan, r.rounds, r.list.choices, r.forfeits, r.list.excluded);
-    if (check.init.kind != InitResult::Kind::Ready || check.firstDifference >= 0 || check.badForfeit >= 0) {
+    const Replay replay =
+        replayDraw(m_session, list, r.seed, r.plan, r.rounds, r.list.choices, r.forfeits, r.list.excluded);
+    if (replay.init.kind != InitResult::Kind::Ready || replay.firstDifference >= 0 || replay.badForfeit >= 0) {
+        m_session = DrawSession(*m_services.randomiser); // nothing of it stays
         inform(QStringLiteral("按%1重新摇号的结果与它不符，不能接着抽，开始新的摇号。")
                    .arg(QFileInfo(same->recordPath).fileName()));
         return false;
     }
-    replayDraw(m_session, list, r.seed, r.plan, r.rounds, r.list.choices, r.forfeits, r.list.excluded);
     m_session.keepTimesOf(r.rounds);
     m_recovery.carryOn(resultsPathForRecord(same->recordPath));
     m_txtResults->setPlainText(toDisplayText(m_session.log().text()));
     if (!r.rounds.isEmpty())
         m_txtNum->setText(QString::number(r.rounds.last().count));
-    showReady(check.init.label);
+    showReady(replay.init.label);
     moveResultsCaretToEnd();
     return true;
 }
