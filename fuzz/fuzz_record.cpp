@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 using namespace taviro;
 
 static bool sameRound(const DrawRound &a, const DrawRound &b)
@@ -18,14 +20,9 @@ static bool sameRound(const DrawRound &a, const DrawRound &b)
         && a.at == b.at && a.prize == b.prize;
 }
 
-static bool sameForfeits(const QList<Forfeit> &a, const QList<Forfeit> &b)
+static bool sameForfeit(const Forfeit &a, const Forfeit &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (int i = 0; i < a.size(); ++i)
-        if (a[i].entry != b[i].entry || a[i].at != b[i].at || a[i].afterRounds != b[i].afterRounds)
-            return false;
-    return true;
+    return a.entry == b.entry && a.at == b.at && a.afterRounds == b.afterRounds;
 }
 
 // The list the corpus records were drawn from: L1 to L12 with CR LF, a blank line after L3 and a blank after L8.
@@ -62,9 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
           && a.list.choices.blankLines == r.list.choices.blankLines
           && a.list.choices.blanksLeftOut == r.list.choices.blanksLeftOut);
     check(a.seed.kind == r.seed.kind && a.seed.material == r.seed.material && a.generator == r.generator);
-    check(a.plan == r.plan && a.rounds.size() == r.rounds.size() && sameForfeits(a.forfeits, r.forfeits));
-    for (int i = 0; i < r.rounds.size(); ++i)
-        check(sameRound(a.rounds[i], r.rounds[i]));
+    check(a.plan == r.plan && std::equal(a.rounds.begin(), a.rounds.end(), r.rounds.begin(), r.rounds.end(), sameRound)
+          && std::equal(a.forfeits.begin(), a.forfeits.end(), r.forfeits.begin(), r.forfeits.end(), sameForfeit));
     check(a.resultsFile == r.resultsFile && a.resultsSha256 == r.resultsSha256
           && a.resultsEncoding == r.resultsEncoding);
 
