@@ -3,7 +3,6 @@
 #include "app/verify.h"
 #include "draw/seeded_randomiser.h"
 #include "main_window_fixture.h"
-#include "output/draw_files.h"
 
 #include <QCryptographicHash>
 #include <QGroupBox>
