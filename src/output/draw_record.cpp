@@ -152,6 +152,10 @@ QByteArray encodeRecord(const DrawRecord &r)
     if (r.resultsEncoding)
         field(QStringLiteral("结果编码"), encodingName(*r.resultsEncoding));
     field(QStringLiteral("结果SHA-256"), hex(r.resultsSha256));
+    if (!r.workbookFile.isEmpty()) {
+        field(QStringLiteral("工作簿文件"), r.workbookFile);
+        field(QStringLiteral("工作簿SHA-256"), hex(r.workbookSha256));
+    }
     lines << kEnd;
     return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
 }
@@ -245,6 +249,11 @@ ParsedRecord parseRecord(const QByteArray &bytes)
             return refused(QStringLiteral("“结果编码”一项的写法不对"));
         r.resultsEncoding = results;
     }
+    r.workbookFile = fields.value(QStringLiteral("工作簿文件"));
+    r.workbookSha256 = QByteArray::fromHex(fields.value(QStringLiteral("工作簿SHA-256")).toLatin1());
+    if (r.workbookFile.isEmpty() != r.workbookSha256.isEmpty()
+        || (!r.workbookFile.isEmpty() && r.workbookSha256.size() != 32))
+        return refused(QStringLiteral("“工作簿文件”或“工作簿SHA-256”一项的写法不对"));
     parsed.ok = true;
     return parsed;
 }

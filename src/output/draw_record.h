@@ -31,6 +31,11 @@ struct DrawRecord
     // encoding alone would not give it: a GBK list's results in UTF-8 with a
     // mark, for a prize name beyond GBK. Records without it read as before.
     std::optional<ListEncoding> resultsEncoding = std::nullopt;
+    // The workbook written with the results ("摇号结果.xlsx") and the SHA-256
+    // of its bytes; none when it was not written (a recovery copy, a failed
+    // write), and records without them read as before.
+    QString workbookFile = {};
+    QByteArray workbookSha256 = {};
 };
 
 QString recordFileName(); // "摇号记录.txt"

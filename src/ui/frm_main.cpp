@@ -658,12 +658,12 @@ void FrmMain::timer2Timer()
     informIfAny(unsafe);
 }
 
-// Save's and Print's file and record; once written, this run's recovery copy goes.
-SaveOutcome FrmMain::saveDraw()
+// Save's and Print's files and record; once written, this run's recovery copy goes.
+SavedFiles FrmMain::saveDraw()
 {
     const DrawRecord drawn = record();
-    const SaveOutcome outcome =
-        m_files.save(m_session.log().text(), m_session.listEncoding(), m_session.isInitialised() ? &drawn : nullptr);
+    const SavedFiles outcome = m_files.save(m_session.log().text(), m_session.listEncoding(),
+                                            m_session.isInitialised() ? &drawn : nullptr, m_session.heading());
     if (outcome.ok)
         m_recovery.resultsSaved();
     return outcome;
@@ -671,18 +671,23 @@ SaveOutcome FrmMain::saveDraw()
 
 void FrmMain::cmdSaveClick()
 {
-    const SaveOutcome outcome = saveDraw();
-    inform(outcome.ok ? savedMessage(m_services.namedFolder) : saveFailedMessage(outcome));
+    const SavedFiles outcome = saveDraw();
+    if (!outcome.ok)
+        inform(saveFailedMessage(outcome));
+    else
+        inform(outcome.workbook.ok ? savedMessage(m_services.namedFolder) : workbookFailedMessage(outcome.workbook));
 }
 
 void FrmMain::cmdPrintClick()
 {
-    const SaveOutcome outcome = saveDraw();
+    const SavedFiles outcome = saveDraw();
     if (!outcome.ok) {
         inform(saveFailedMessage(outcome)); // nothing is printed
         return;
     }
     m_services.printer->printFile(resultsFilePath(m_services.appFolder));
+    if (!outcome.workbook.ok) // the results are printed all the same
+        inform(workbookFailedMessage(outcome.workbook));
 }
 
 void FrmMain::appendToResults(const QString &appendedLog)

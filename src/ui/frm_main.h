@@ -106,7 +106,7 @@ private:
     void showProof();
     void showNextPrize();
     DrawRecord record() const;
-    SaveOutcome saveDraw();
+    SavedFiles saveDraw();
     QWidget *boxParent();
     void inform(const QString &text);
     void informIfAny(const QString &text);

@@ -1,6 +1,8 @@
-// The results file's bytes, its safe replacement and printing, the printout's pages, the recovery copy.
+// The results file's bytes, its safe replacement and printing, the workbook beside it, the printout's pages, the
+// recovery copy.
 #include "doubles.h"
 #include "draw/results_log.h"
+#include "lists/workbook.h"
 #include "output/draw_files.h"
 #include "output/print_service.h"
 #include "output/recovery_file.h"
@@ -56,8 +58,9 @@ private slots:
         QTest::newRow("GBK list, a text beyond GBK: UTF-8 with its mark")
             << logOf({"刘䶮"}) << gbk << "\xEF\xBB\xBF" + QString("摇号结果\r\n\r\n[1]:\t刘䶮\r\n").toUtf8();
     }
-    // Save's bytes, each file written whole or not at all; an earlier run's results and record are kept under
-    // the dated name of when they were written, never overwritten, while a run's own saves replace its files.
+    // Save's bytes, each file written whole or not at all; an earlier run's results, workbook and record are kept
+    // under the dated name of when the results were written, never overwritten, while a run's own saves replace its
+    // files.
     void savedBytes()
     {
         QFETCH(QString, log);
@@ -84,13 +87,58 @@ private slots:
         QCOMPARE(readAll(record).contains("\r\n结果编码\tUTF-8 BOM\r\n"),
                  list == ListEncoding::Gbk && bytes.startsWith("\xEF"));
         const auto failingWriter = [](QIODevice &file, const QByteArray &text) { return file.write(text) < 0; };
-        const SaveOutcome failed = today.save(logOf({"王五"}), list, &drawn, failingWriter); // disk full at the flush
+        const SaveOutcome failed =
+            today.save(logOf({"王五"}), list, &drawn, {}, failingWriter); // disk full at the flush
         QVERIFY(!failed.ok && !failed.error.isEmpty());
         QCOMPARE(readAll(results), bytes);
         QCOMPARE(QDir(saved.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{"摇号结果.txt", "摇号结果_2026-12-06_0930_2.txt", "摇号记录.txt",
-                              "摇号记录_2026-12-06_0930.txt", "摇号记录_2026-12-06_0930_2.txt"}));
+                 (QStringList{"摇号结果.txt", "摇号结果.xlsx", "摇号结果_2026-12-06_0930_2.txt",
+                              "摇号结果_2026-12-06_0930_2.xlsx", "摇号记录.txt", "摇号记录_2026-12-06_0930.txt",
+                              "摇号记录_2026-12-06_0930_2.txt"}));
         QVERIFY(!DrawFiles(saved.filePath("gone")).save(log, list, nullptr).ok); // a folder not there refuses it
+    }
+    // The workbook beside the results, read back by the program's own reader and by openpyxl (Excel's rules: the
+    // types, the bold and frozen first row): a row per winner under the list's heading, names and IDs as they stand,
+    // prizes, rounds, the time to the second, a forfeit. A folder in its place: the results and record are written.
+    void workbook()
+    {
+        QTemporaryDir dir;
+        DrawRecord drawn;
+        drawn.seed = DrawSeed::publicText("1");
+        drawn.plan = {{"一等奖", 1}, {"二等奖", 2}};
+        const QDateTime at(QDate(2026, 12, 8), QTime(9, 30, 5, 700));
+        drawn.rounds = {{1, 1, 1, {"000123\t刘䶮\t研发部"}, at, "一等奖", 0},
+                        {0, 2, 2, {"𠮷田", "110101199003077777\t王五"}, at.addSecs(60), "二等奖", 1}};
+        drawn.forfeits = {{2, at.addSecs(90), 2}};
+        const SavedFiles saved = DrawFiles(dir.path()).save("摇号结果", ListEncoding::Utf8, &drawn, {"工号", " 姓名 "});
+        QVERIFY(saved.ok && saved.workbook.ok);
+        const QStringList rows{"序号\t奖项\t轮次\t工号\t姓名\t名单第3列\t中奖时间\t备注",
+                               "1\t一等奖\t第1轮\t000123\t刘䶮\t研发部\t2026-12-08 09:30:05\t",
+                               "2\t二等奖\t最后一组\t𠮷田\t\t\t2026-12-08 09:31:05\t弃奖",
+                               "3\t二等奖\t最后一组\t110101199003077777\t王五\t\t2026-12-08 09:31:05\t"};
+        const QByteArray bytes = readAll(dir.filePath("摇号结果.xlsx"));
+        QCOMPARE(readFirstWorksheet(bytes, 10, 10, 1000).rows, rows);
+        QVERIFY(readAll(dir.filePath("摇号记录.txt"))
+                    .contains("\r\n工作簿文件\t摇号结果.xlsx\r\n工作簿SHA-256\t"
+                              + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() + "\r\n"));
+#ifndef Q_OS_WIN // no Python under Wine
+        QProcess openpyxl;
+        openpyxl.start("/usr/bin/python3", {TAVIRO_RESULTS_WORKBOOK_CHECK, dir.filePath("摇号结果.xlsx")});
+        QVERIFY(openpyxl.waitForFinished(30000));
+        QVERIFY2(openpyxl.exitCode() == 0, openpyxl.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(openpyxl.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), rows);
+#endif
+        QVERIFY(QDir(dir.path()).mkpath("held/摇号结果.xlsx"));
+        const SavedFiles held = DrawFiles(dir.filePath("held")).save("摇号结果", ListEncoding::Utf8, &drawn);
+        QVERIFY(held.ok && !held.workbook.ok);
+        QCOMPARE(readAll(dir.filePath("held/摇号结果.txt")), encodeResults("摇号结果", ListEncoding::Utf8));
+        QVERIFY(readAll(dir.filePath("held/摇号记录.txt")).contains("结果SHA-256")
+                && !readAll(dir.filePath("held/摇号记录.txt")).contains("工作簿"));
+        QVERIFY(
+            workbookFailedMessage(held.workbook)
+                .startsWith("摇号结果.txt已经保存，摇号结果.xlsx却没有保存！\n无法写入文件："
+                            + QDir::toNativeSeparators(dir.filePath("held/摇号结果.xlsx"))
+                            + "\n原因：那里有一个同名的文件夹\n如果摇号结果.xlsx正在Excel中打开，请在Excel中关闭它"));
     }
     // Printed on A4 without margins: all the text (pdftotext drops what runs off a page), every page but the last full.
     void pages()
