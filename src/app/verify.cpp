@@ -4,8 +4,10 @@
 #include "lists/list_messages.h"
 #include "draw/draw_replay.h"
 #include "lists/legacy_text.h"
+#include "lists/workbook.h"
 #include "output/draw_record.h"
 #include "output/results_file.h"
+#include "output/results_workbook.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -127,6 +129,36 @@ QString listFactsDiffer(const QString &shown, const ListFacts &list, const ListF
     return {};
 }
 
+// The workbook saved with the results, read back by the program's own reader:
+// its rows must be the draw's, and its bytes those the record names. Empty
+// when they are.
+QString workbookDiffers(const QString &path, const DrawRecord &record, const QStringList &heading)
+{
+    QFile file(path);
+    QString why;
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("找不到工作簿%1，无法核对它。").arg(native(path));
+    if (!openToRead(file, why))
+        return QStringLiteral("无法读取工作簿%1（%2），无法核对它。").arg(native(path), why);
+    const QByteArray bytes = file.readAll();
+    // The list's columns and five of the program's own, a row per candidate and one of titles.
+    const Worksheet sheet = readFirstWorksheet(bytes, kMaxCandidates + 1, kMaxListColumns + 5, 2 * kMaxCandidateBytes);
+    if (sheet.status != Worksheet::Status::Ok)
+        return QStringLiteral("工作簿与记录不符：无法读取%1。").arg(native(path));
+    const QStringList expected =
+        shownLines(resultsTable(record.rounds, record.forfeits, !record.plan.isEmpty(), heading));
+    for (qsizetype i = 0; i < std::max(expected.size(), sheet.rows.size()); ++i) {
+        if (sheet.rows.value(i) != expected.value(i))
+            return QStringLiteral("工作簿与记录不符：%1的第%2行不是这次摇号的结果，应当是“%3”。")
+                .arg(native(path), QString::number(i + 1),
+                     expected.value(i).replace(QLatin1Char('\t'), QStringLiteral("、")));
+    }
+    if (QCryptographicHash::hash(bytes, QCryptographicHash::Sha256) != record.workbookSha256)
+        return QStringLiteral("工作簿与记录不符：%1中的各行都是这次摇号的结果，但它不是当时保存的那个文件。")
+            .arg(native(path));
+    return {};
+}
+
 } // namespace
 
 Verdict verifyRecord(const QString &recordPath, const QString &listPath)
@@ -216,10 +248,17 @@ Verdict verifyRecord(const QString &recordPath, const QString &listPath)
         return verdict(1,
                        QStringLiteral("结果文件与记录不符：记录中说%1的编码是%2，这次摇号的结果应当是%3。")
                            .arg(native(results), encodingName(said), encodingName(writtenEncodingOf(again))));
+    QString checked = QFileInfo(results).fileName();
+    if (!record.workbookFile.isEmpty()) {
+        const QString workbook = workbookPathForResults(results);
+        if (const QString differs = workbookDiffers(workbook, record, replay.heading); !differs.isEmpty())
+            return verdict(1, differs);
+        checked += QStringLiteral("和") + QFileInfo(workbook).fileName();
+    }
     return verdict(0,
                    QStringLiteral("核对无误：名单、种子和全部%1轮的中奖者都与记录一致，%2也与记录相符。")
                        .arg(record.rounds.size())
-                       .arg(QFileInfo(results).fileName()));
+                       .arg(checked));
 }
 
 Verdict fingerprintOf(const QString &listPath)

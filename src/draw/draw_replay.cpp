@@ -77,6 +77,7 @@ Replay replayDraw(DrawSession &session, const QString &listPath, const DrawSeed 
     if (replay.badForfeit < 0 && nextForfeit < forfeits.size())
         replay.badForfeit = nextForfeit; // made after rounds that were never drawn
     replay.log = session.log().text();
+    replay.heading = session.heading();
     return replay;
 }
 

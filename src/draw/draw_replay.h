@@ -14,6 +14,7 @@ struct Replay
     int firstDifference = -1; // the index in `recorded` of the first round that differs; -1 when none does
     int badForfeit = -1; // the index in `forfeits` of the first that does not fit the draw; -1 when all do
     QString log; // the results log drawn again
+    QStringList heading; // the list's heading row's cells, when the record leaves it out
 };
 
 // `choices` are the record's answers about the list's heading and blank

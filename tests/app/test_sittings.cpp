@@ -172,7 +172,7 @@ private slots:
         QVERIFY(readAll(second.filePath("摇号记录.txt")).contains("\r\n排除\t12\t" + sha256.toHex() + "\t"));
         // Checked without the files of earlier winners: the record names the lines they left out.
         QCOMPARE(verified(second.path()),
-                 "核对无误：名单、种子和全部2轮的中奖者都与记录一致，摇号结果.txt也与记录相符。");
+                 "核对无误：名单、种子和全部2轮的中奖者都与记录一致，摇号结果.txt和摇号结果.xlsx也与记录相符。");
     }
 };
 

@@ -5,6 +5,7 @@
 #include "lists/prize_plan.h"
 #include "draw/seeded_randomiser.h"
 #include "output/draw_files.h"
+#include "output/results_workbook.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -30,7 +31,7 @@ Q_DECLARE_METATYPE(Edit)
 class TestVerify : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_saved; // bonus.txt, 摇号结果.txt and 摇号记录.txt of one draw
+    QTemporaryDir m_saved; // bonus.txt, 摇号结果.txt, 摇号结果.xlsx and 摇号记录.txt of one draw
 
 private slots:
     // 12 names and a public seed: rounds of 5 and 4, a refused 9 between them, then the last group of 3; the winner
@@ -56,7 +57,10 @@ private slots:
     {
         QTest::addColumn<Edit>("edit");
         QTest::newRow("as saved") << Edit{
-            "", "", "", 0, "核对无误：名单、种子和全部3轮的中奖者都与记录一致，摇号结果.txt也与记录相符。"};
+            "", "", "", 0,
+            "核对无误：名单、种子和全部3轮的中奖者都与记录一致，摇号结果.txt和摇号结果.xlsx也与记录相符。"};
+        QTest::newRow("the workbook missing")
+            << Edit{"摇号结果.xlsx", "", "", 1, "找不到工作簿摇号结果.xlsx，无法核对它。"};
         QTest::newRow("a winner") << Edit{"摇号记录.txt", R"((\[7\]:\t)L\d+)", "\\1L99", 1,
                                           "第2轮与记录不符：按记录中的名单、种子和人数重新摇号，中奖者是"};
         QTest::newRow("a count") << Edit{"摇号记录.txt", "抽取4人", "抽取3人", 1, "第2轮与记录不符"};
@@ -99,7 +103,7 @@ private slots:
     {
         QFETCH(Edit, edit);
         QTemporaryDir dir;
-        for (const QString &name : QStringList{"bonus.txt", "摇号结果.txt", "摇号记录.txt"}) {
+        for (const QString &name : QStringList{"bonus.txt", "摇号结果.txt", "摇号结果.xlsx", "摇号记录.txt"}) {
             QByteArray bytes = readAll(m_saved.filePath(name));
             if (name == edit.file && edit.pattern.isEmpty())
                 continue;
@@ -147,6 +151,44 @@ private slots:
         QCOMPARE("Draw order: " + order.join(", ") + ".",
                  QRegularExpression("Draw order: [^.]+\\.").match(doc).captured());
     }
+    // The workbook read back: a row that is not the draw's is named, though the record states the workbook's SHA-256;
+    // the draw's rows in other bytes than those saved are told as well.
+    void workbook_data()
+    {
+        QTest::addColumn<bool>("swapped");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("two winners swapped")
+            << true << "工作簿与记录不符：摇号结果.xlsx的第2行不是这次摇号的结果，应当是“1、第1轮、L";
+        QTest::newRow("a byte after the end")
+            << false << "工作簿与记录不符：摇号结果.xlsx中的各行都是这次摇号的结果，但它不是当时保存的那个文件。";
+    }
+    void workbook()
+    {
+        QFETCH(bool, swapped);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QByteArray record = readAll(m_saved.filePath("摇号记录.txt")),
+                   sheet = readAll(m_saved.filePath("摇号结果.xlsx"));
+        if (swapped) {
+            const DrawRecord drawn = parseRecord(record).record;
+            ResultsTable table = resultsTable(drawn.rounds, drawn.forfeits, false, {});
+            std::swap(table.rows[0].cells, table.rows[1].cells);
+            const QByteArray other = encodeWorkbook(table).bytes;
+            record.replace(QCryptographicHash::hash(sheet, QCryptographicHash::Sha256).toHex(),
+                           QCryptographicHash::hash(other, QCryptographicHash::Sha256).toHex());
+            sheet = other;
+        } else {
+            sheet += '\0'; // the zip's end is found from the back, a stray byte or not
+        }
+        QVERIFY(writeAll(dir.filePath("bonus.txt"), readAll(m_saved.filePath("bonus.txt")))
+                && writeAll(dir.filePath("摇号结果.txt"), readAll(m_saved.filePath("摇号结果.txt")))
+                && writeAll(dir.filePath("摇号记录.txt"), record) && writeAll(dir.filePath("摇号结果.xlsx"), sheet));
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const Verdict verdict = verifyRecord("摇号记录.txt");
+        QDir::setCurrent(before);
+        QVERIFY2(verdict.status == 1 && verdict.sentence.startsWith(says), qPrintable(verdict.sentence));
+    }
     // A GBK list drawn by a UTF-8 plan whose prize name GBK cannot hold, with a tab inside: the results in UTF-8 with a
     // mark, as the record says, the name whole in both, and the draw checks out.
     void prizeBeyondGbk()
@@ -167,7 +209,7 @@ private slots:
         const QByteArray saved = readAll(dir.filePath("摇号记录.txt"));
         QVERIFY(saved.contains("\r\n名单编码\tGBK\r\n") && saved.contains("\r\n结果编码\tUTF-8 BOM\r\n"));
         QCOMPARE(verifyRecord(dir.filePath("摇号记录.txt")).sentence,
-                 "核对无误：名单、种子和全部1轮的中奖者都与记录一致，摇号结果.txt也与记录相符。");
+                 "核对无误：名单、种子和全部1轮的中奖者都与记录一致，摇号结果.txt和摇号结果.xlsx也与记录相符。");
     }
 };
 
