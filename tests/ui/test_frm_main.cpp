@@ -269,26 +269,29 @@ private slots:
     }
 
     // Save and Print during a roll: the bytes complete before the box or the printer, the copy gone, the draw as was.
+    // A workbook that cannot be written is told, after the text is saved and printed.
     void saveAndPrint_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("blocked"); // as root, permission bits would not stop the write, a folder does
-        QTest::newRow("Save") << "Cmd_Save" << false;
-        QTest::newRow("Print") << "Cmd_Print" << false;
-        QTest::newRow("Save blocked") << "Cmd_Save" << true; // a failure box, nothing printed, the copy kept
-        QTest::newRow("Print blocked") << "Cmd_Print" << true;
+        QTest::addColumn<QString>("blockedFile"); // as root, permission bits would not stop the write, a folder does
+        QTest::newRow("Save") << "Cmd_Save" << QString();
+        QTest::newRow("Print") << "Cmd_Print" << QString();
+        QTest::newRow("Save blocked") << "Cmd_Save"
+                                      << QString("摇号结果.txt"); // a failure box, nothing printed, the copy kept
+        QTest::newRow("Print blocked") << "Cmd_Print" << QString("摇号结果.txt");
+        QTest::newRow("Print, the workbook blocked") << "Cmd_Print" << QString("摇号结果.xlsx");
     }
     void saveAndPrint()
     {
         QFETCH(QString, button);
-        QFETCH(bool, blocked);
+        QFETCH(QString, blockedFile);
         f->initialise(numberedNames(8));
         round(3);
         const QByteArray bytes = saveBytes();
         start()->click(); // and the roll goes on
-        const QString path = resultsFilePath(f->folder.path());
-        const bool save = button == "Cmd_Save";
-        QVERIFY(!blocked || QDir().mkdir(path));
+        const QString path = resultsFilePath(f->folder.path()), workbook = f->folder.filePath("摇号结果.xlsx");
+        const bool save = button == "Cmd_Save", blocked = blockedFile == "摇号结果.txt";
+        QVERIFY(blockedFile.isEmpty() || QDir().mkdir(f->folder.filePath(blockedFile)));
         const auto before = drawState();
         QByteArray atBox;
         f->boxes.whileShown = [&] { atBox = readAll(path); };
@@ -296,12 +299,13 @@ private slots:
         QVERIFY(drawState() == before);
         QCOMPARE(f->printer.handed, !save && !blocked ? QList<QByteArray>{bytes} : QList<QByteArray>());
         QCOMPARE(copies().size(), int(blocked));
-        const QString told = !blocked
-            ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt")
-            : saveFailedMessage(DrawFiles(f->folder.path()).save(log(), ListEncoding::Gbk, nullptr));
-        QCOMPARE(f->boxes.shown, save || blocked ? QStringList{told} : QStringList());
+        const QString told = blocked
+            ? saveFailedMessage(DrawFiles(f->folder.path()).save(log(), ListEncoding::Gbk, nullptr))
+            : blockedFile.isEmpty() ? QStringLiteral("已经保存到摇号软件目录下！文件名叫摇号结果.txt")
+                                    : workbookFailedMessage({false, workbook, "那里有一个同名的文件夹"});
+        QCOMPARE(f->boxes.shown, save || !blockedFile.isEmpty() ? QStringList{told} : QStringList());
         if (!blocked) {
-            QCOMPARE(atBox, save ? bytes : QByteArray());
+            QCOMPARE(atBox, save || !blockedFile.isEmpty() ? bytes : QByteArray());
             QCOMPARE(readAll(path), bytes);
         }
     }
