@@ -32,10 +32,12 @@ else
 fi
 
 copy_in() { find "$1" -maxdepth 1 -name '摇号结果_自动保存_*.txt'; }
-wait_entries() { # until the recovery copy in the folder holds at least this many entries
+record_of() { local name; name="$(basename "$1")"; echo "$(dirname "$1")/摇号记录${name#摇号结果}"; }
+wait_entries() { # until the recovery copy in the folder holds at least this many entries, and its record copy follows
   for _ in $(seq 100); do
     copy="$(copy_in "$1")"
-    [ -n "$copy" ] && [ "$(grep -ac '^\[' "$copy")" -ge "$2" ] && return
+    [ -n "$copy" ] && [ "$(grep -ac '^\[' "$copy")" -ge "$2" ] && [ -e "$(record_of "$copy")" ] \
+      && ! [ "$(record_of "$copy")" -ot "$copy" ] && return
     sleep 0.05
   done
   fail "the recovery copy in $1 never held $2 entries"
@@ -100,7 +102,6 @@ verify() { # each record checks out: status 0 and the sentence that says so
     out="$("${installed[@]}" --verify "$record" 2>&1)" && [[ "$out" == 核对无误* ]] || fail "--verify $record: $out"
   done
 }
-record_of() { local name; name="$(basename "$1")"; echo "$(dirname "$1")/摇号记录${name#摇号结果}"; }
 verify "$(record_of "$work/$results")" "$(record_of "$killed_copy")"
 grep -aq $'^种子类型\t公开\r$' "$(record_of "$work/$results")" || fail "the public seed is not in the record"
 
@@ -210,7 +211,8 @@ expected = len(candidates) if results.endswith('/摇号结果.txt') else 22  # W
 assert len(set(names)) == len(names) == expected and set(names) <= set(candidates), 'every candidate once'
 assert text == '\ufeff摇号结果\r\n\r\n'.encode() + entries(names, code='utf-8'), 'UTF-8 with its mark, numbered, CR LF'
 first, last = read('first'), read('last')
-saved = open([os.path.join(work, 'killed', n) for n in os.listdir(os.path.join(work, 'killed')) if re.fullmatch(r'摇号结果_\d{4}-\d\d-\d\d_\d{4}\.txt', n)][0], 'rb').read()
+dated = sorted(n for n in os.listdir(os.path.join(work, 'killed')) if re.fullmatch(r'摇号结果_\d{4}-\d\d-\d\d_\d{4}\.txt', n))
+saved = read(os.path.join('killed', dated[0]))  # the earliest, the first Save's: later Saves may date theirs a minute on
 assert re.fullmatch(r'摇号结果_自动保存_\d{8}-\d{6}\.txt', os.path.basename(copy)), copy
 assert first in [heading + entries([n]) for n in killed] and saved == first, first
 assert last in [saved + entries([n], 2) for n in killed if n.encode('gbk') not in first], last
