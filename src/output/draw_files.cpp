@@ -78,6 +78,13 @@ SaveOutcome DrawFiles::saveWorkbook(const ResultsTable &table, QByteArray &bytes
     return outcome;
 }
 
+// Why an earlier run's file could not be kept under its dated name.
+static QString keptUnderDateRefused(const QString &path, const QString &dated)
+{
+    return QStringLiteral("无法把上一次的") + QFileInfo(path).fileName() + QStringLiteral("改名保留为")
+        + QFileInfo(dated).fileName();
+}
+
 QString DrawFiles::keepEarlierRun()
 {
     const QDir folder(m_folder);
@@ -101,8 +108,7 @@ QString DrawFiles::keepEarlierRun()
         ++n;
     for (const QString &path : {results, record}) {
         if (QFileInfo(path).isFile() && !QFile::rename(path, dated(path, n)))
-            return QStringLiteral("无法把上一次的") + QFileInfo(path).fileName() + QStringLiteral("改名保留为")
-                + QFileInfo(dated(path, n)).fileName();
+            return keptUnderDateRefused(path, dated(path, n));
     }
     m_earlierWorkbook = found.at(2).isFile() ? dated(workbook, n) : QString();
     return {};
@@ -116,8 +122,7 @@ QString DrawFiles::keepEarlierWorkbook()
         return {};
     }
     if (!QFile::rename(workbook, m_earlierWorkbook))
-        return QStringLiteral("无法把上一次的") + QFileInfo(workbook).fileName() + QStringLiteral("改名保留为")
-            + QFileInfo(m_earlierWorkbook).fileName();
+        return keptUnderDateRefused(workbook, m_earlierWorkbook);
     m_earlierWorkbook.clear();
     return {};
 }
